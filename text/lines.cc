@@ -1,0 +1,22 @@
+#include "text/lines.h"
+
+namespace quarnel {
+
+std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
+  std::vector<std::u16string_view> lines;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] != u'\r') {
+      ++i;
+      continue;
+    }
+    lines.push_back(text.substr(start, i - start));
+    i += (i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
+    start = i;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+}  // namespace quarnel

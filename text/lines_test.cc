@@ -1,0 +1,29 @@
+#include "text/lines.h"
+
+#include <gtest/gtest.h>
+
+namespace quarnel {
+namespace {
+
+TEST(SplitLines, EndsLinesAtCrLfAndLoneCr) {
+  struct Case { std::u16string text; std::vector<std::u16string_view> want; };
+  const Case cases[] = {
+      {u"", {}},
+      {u"a", {u"a"}},                          // no final terminator
+      {u"a\r\n", {u"a"}},                      // final terminator adds no line
+      {u"a\r\nb", {u"a", u"b"}},
+      {u"a\rb\r", {u"a", u"b"}},               // lone CR ends a line
+      {u"a\nb\n", {u"a\nb\n"}},                // LF alone stays in the line
+      {u"\r\n\r\n", {u"", u""}},
+      {u"a\r\r\nb", {u"a", u"", u"b"}},        // CR then CR LF
+      {u"a\n\r\nb", {u"a\n", u"b"}},
+      {u"\r", {u""}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(SplitLines(cases[i].text), cases[i].want);
+  }
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,60 @@
+#include "text/width.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_platform.h"
+
+namespace quarnel {
+namespace {
+
+TEST(ToHalfWidth, FoldsFullWidthForms) {
+  struct Case { std::u16string from, want; };
+  const Case cases[] = {
+      {u"０１２３", u"0123"},
+      {u"４５６７８９", u"456789"},
+      {u"　", u" "},                            // ideographic space
+      {u"ＡＺａｚ！～", u"AZaz!~"},             // ends of the full-width ASCII block
+      {u"0 1 2 abc", u"0 1 2 abc"},             // ASCII stays
+      {u"アイウ", u"ｱｲｳ"},
+      {u"ガパヴ", u"ｶﾞﾊﾟｳﾞ"},                   // voiced: two code units each
+      {u"ヷヺ", u"ﾜﾞｦﾞ"},
+      {u"。「」、・ー゛゜", u"｡｢｣､･ｰﾞﾟ"},
+      {u"ァッョ", u"ｧｯｮ"},
+      {u"ヵヶヮヰ", u"ヵヶヮヰ"},                // no half-width form
+      {u"漢字ひらがな", u"漢字ひらがな"},
+      {u"＊", u"*"},
+      {u"ｱ", u"ｱ"},                              // already half-width
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(Utf8(ToHalfWidth(cases[i].from)), Utf8(cases[i].want));
+  }
+}
+
+TEST(ToFullWidth, WidensAsciiSpaceAndKana) {
+  struct Case { std::u16string from, want; };
+  const Case cases[] = {
+      {u"0123", u"０１２３"},
+      {u" ", u"　"},
+      {u"12", u"１２"},
+      {u"!Az~", u"！Ａｚ～"},
+      {u"ｱｶﾞ", u"アカ゛"},                      // per unit: the mark stays a mark
+      {u"｡ｰﾟ", u"。ー゜"},
+      {u"漢字", u"漢字"},
+      {u"\t\r\n", u"\t\r\n"},                   // controls stay
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(Utf8(ToFullWidth(cases[i].from)), Utf8(cases[i].want));
+  }
+}
+
+TEST(WidthFolding, HalfWidthKanaRoundTrips) {
+  for (char16_t c = 0xFF61; c <= 0xFF9F; ++c) {
+    std::u16string half(1, c);
+    EXPECT_EQ(ToHalfWidth(ToFullWidth(half)), half) << std::hex << int{c};
+  }
+}
+
+}  // namespace
+}  // namespace quarnel
