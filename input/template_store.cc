@@ -1,0 +1,84 @@
+#include "input/template_store.h"
+
+#include "input/text_file.h"
+
+namespace quarnel {
+namespace {
+
+std::u16string FoldCase(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return folded;
+}
+
+bool IsHeader(std::u16string_view line) {
+  return !line.empty() && line.front() == u'*';
+}
+
+}  // namespace
+
+bool TemplateStore::Add(std::u16string_view name, std::u16string text) {
+  return sections_.try_emplace(FoldCase(name), std::move(text)).second;
+}
+
+const std::u16string* TemplateStore::Find(std::u16string_view name) const {
+  auto it = sections_.find(FoldCase(name));
+  return it == sections_.end() ? nullptr : &it->second;
+}
+
+std::u16string TemplateText(const TemplateStore& store, std::u16string_view name) {
+  const std::u16string* text = store.Find(name);
+  return text ? *text : std::u16string();
+}
+
+bool ParseTemplate(std::span<const std::u16string_view> lines,
+                   TemplateStore* store, FileError* error) {
+  std::u16string_view name = u"body";
+  size_t header_line = 0;
+  std::u16string text;
+  auto store_current = [&]() {
+    if (store->Add(name, std::move(text))) return true;
+    *error = {FileError::Kind::DuplicateSection, {}, header_line,
+              std::u16string(name)};
+    return false;
+  };
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::u16string_view line = lines[i];
+    if (IsHeader(line)) {
+      if (!store_current()) return false;
+      name = line.substr(1);
+      header_line = i + 1;
+      text.clear();
+      continue;
+    }
+    if (!text.empty()) text += u"\r\n";
+    text += line;
+  }
+  return store_current();
+}
+
+std::u16string TemplatePath(std::u16string_view directory, PathStyle style) {
+  std::u16string path(directory);
+  char16_t separator = style == PathStyle::Windows ? u'\\' : u'/';
+  if (path.empty() || path.back() != separator) path.push_back(separator);
+  path += u"template.dat";
+  return path;
+}
+
+LoadStatus LoadTemplate(FileSystem& files, CodePage& code_page,
+                        std::u16string_view directory, TemplateStore* store,
+                        FileError* error) {
+  std::u16string path = TemplatePath(directory, files.Style());
+  if (!files.IsOrdinaryFile(path)) return LoadStatus::NotFound;
+  TextFile file;
+  if (!ReadTextFile(files, code_page, path, &file, error)) return LoadStatus::Failed;
+  if (!ParseTemplate(file.lines, store, error)) {
+    error->path = path;
+    return LoadStatus::Failed;
+  }
+  return LoadStatus::Loaded;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,53 @@
+#ifndef QUARNEL_INPUT_TEMPLATE_STORE_H_
+#define QUARNEL_INPUT_TEMPLATE_STORE_H_
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "input/file_error.h"
+#include "input/load_status.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
+namespace quarnel {
+
+/// The sections of the template, keyed by name. Names compare without regard
+/// to the case of ASCII letters; each name is stored once.
+class TemplateStore {
+ public:
+  /// Stores a section; false, storing nothing, if the name is taken.
+  bool Add(std::u16string_view name, std::u16string text);
+  /// The section's text, or null when there is none of that name.
+  const std::u16string* Find(std::u16string_view name) const;
+  size_t size() const { return sections_.size(); }
+
+ private:
+  std::unordered_map<std::u16string, std::u16string> sections_;
+};
+
+/// The text of section `name`, or an empty text when the store has none.
+std::u16string TemplateText(const TemplateStore& store, std::u16string_view name);
+
+/// Fills `store` from the lines of a template file. A line that is not empty
+/// and starts with "*" opens the section named by the rest of it; the lines
+/// before the first such header form "body". A section's text is its lines
+/// joined with CR LF, leading empty lines dropped. A repeated section name
+/// fails with DuplicateSection on the repeating header's line (`error->path`
+/// is left to the caller).
+bool ParseTemplate(std::span<const std::u16string_view> lines,
+                   TemplateStore* store, FileError* error);
+
+/// The path of "template.dat" in `directory`.
+std::u16string TemplatePath(std::u16string_view directory, PathStyle style);
+
+/// Reads "template.dat" from `directory` into `store`; the store is left
+/// untouched when the file is missing.
+LoadStatus LoadTemplate(FileSystem& files, CodePage& code_page,
+                        std::u16string_view directory, TemplateStore* store,
+                        FileError* error);
+
+}  // namespace quarnel
+
+#endif  // QUARNEL_INPUT_TEMPLATE_STORE_H_
