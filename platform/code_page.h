@@ -1,0 +1,28 @@
+#ifndef QUARNEL_PLATFORM_CODE_PAGE_H_
+#define QUARNEL_PLATFORM_CODE_PAGE_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quarnel {
+
+/// Conversion between the files' code page (932, Shift_JIS) and UTF-16.
+class CodePage {
+ public:
+  virtual ~CodePage() = default;
+  /// Decodes `bytes`. Returns false, leaving `text` unspecified, when the
+  /// bytes are not valid text in the code page (including a double-byte
+  /// character cut off at the end).
+  virtual bool Decode(std::string_view bytes, std::u16string* text) = 0;
+  /// Encodes `text`; each character the code page cannot hold, and each
+  /// unpaired surrogate, becomes one "?".
+  virtual std::string Encode(std::u16string_view text) = 0;
+};
+
+/// Code page 932 on every system, whatever the locale.
+std::unique_ptr<CodePage> MakeSystemCodePage();
+
+}  // namespace quarnel
+
+#endif  // QUARNEL_PLATFORM_CODE_PAGE_H_

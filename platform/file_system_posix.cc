@@ -1,0 +1,132 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/file_system.h"
+#include "platform/utf8.h"
+
+namespace quarnel {
+namespace {
+
+std::u16string ErrorText(const char* call, int error_number) {
+  return DecodeUtf8(std::string(call) + ": " + std::strerror(error_number));
+}
+
+// Closes the descriptor when it goes out of scope.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  // Closes now and reports whether the close succeeded.
+  bool Close() {
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  PathStyle Style() const override { return PathStyle::Posix; }
+
+  bool IsOrdinaryFile(const std::u16string& path) override {
+    struct stat info;
+    return ::stat(EncodeUtf8(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  }
+
+  bool IsSameFile(const std::u16string& a, const std::u16string& b) override {
+    struct stat info_a, info_b;
+    return ::stat(EncodeUtf8(a).c_str(), &info_a) == 0 &&
+           ::stat(EncodeUtf8(b).c_str(), &info_b) == 0 &&
+           info_a.st_dev == info_b.st_dev && info_a.st_ino == info_b.st_ino;
+  }
+
+  ReadStatus ReadFile(const std::u16string& path, std::string* bytes,
+                      std::u16string* error) override {
+    Fd fd(::open(EncodeUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+      int e = errno;
+      *error = ErrorText("open", e);
+      return e == ENOENT ? ReadStatus::NotFound : ReadStatus::Failed;
+    }
+    struct stat info;
+    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode)) {
+      bytes->reserve(static_cast<size_t>(info.st_size));
+    }
+    bytes->clear();
+    char buffer[1 << 16];
+    for (;;) {
+      ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        *error = ErrorText("read", errno);
+        return ReadStatus::Failed;
+      }
+      bytes->append(buffer, static_cast<size_t>(n));
+    }
+    return ReadStatus::Ok;
+  }
+
+  bool WriteFile(const std::u16string& path, std::string_view bytes,
+                 std::u16string* error) override {
+    std::string target = EncodeUtf8(path);
+    // The temporary file lies beside the target so that the rename cannot
+    // cross file systems.
+    std::string temp = target + ".tmp-XXXXXX";
+    Fd fd(::mkstemp(temp.data()));
+    if (fd.get() < 0) {
+      *error = ErrorText("open", errno);
+      return false;
+    }
+    const char* failed_call = nullptr;
+    int failed_errno = 0;
+    auto fail = [&](const char* call) {
+      failed_call = call;
+      failed_errno = errno;
+    };
+    // mkstemp makes the file private; a page gets the usual permissions.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd.get(), 0666 & ~mask) != 0) fail("chmod");
+    for (size_t done = 0; !failed_call && done < bytes.size();) {
+      ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) errno = EIO;
+        fail("write");
+        break;
+      }
+      done += static_cast<size_t>(n);
+    }
+    if (!failed_call && ::fsync(fd.get()) != 0) fail("fsync");
+    if (!fd.Close() && !failed_call) fail("close");
+    if (!failed_call && ::rename(temp.c_str(), target.c_str()) != 0) fail("rename");
+    if (failed_call) {
+      ::unlink(temp.c_str());
+      *error = ErrorText(failed_call, failed_errno);
+      return false;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeSystemFileSystem() {
+  return std::make_unique<PosixFileSystem>();
+}
+
+}  // namespace quarnel

@@ -1,0 +1,165 @@
+// The POSIX backends on a real file system, in a temporary directory.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/process_info.h"
+#include "platform/utf8.h"
+
+namespace quarnel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PosixBackendTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "quarnel-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(dir, ignored);
+  }
+  std::u16string Path(const std::string& name) { return DecodeUtf8((dir / name).string()); }
+  void Put(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+  }
+  std::string Get(const std::string& name) {
+    std::ifstream in(dir / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir;
+  std::unique_ptr<FileSystem> files = MakeSystemFileSystem();
+};
+
+TEST_F(PosixBackendTest, OrdinaryFilesOnly) {
+  Put("a b\"*?.dat", "x");
+  Put("ステージ.dat", "x");
+  fs::create_directory(dir / "template.dat");
+  EXPECT_TRUE(files->IsOrdinaryFile(Path("a b\"*?.dat")));
+  EXPECT_TRUE(files->IsOrdinaryFile(Path("ステージ.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(Path("a*.dat")));  // no patterns
+  EXPECT_FALSE(files->IsOrdinaryFile(Path("template.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(Path("missing")));
+  EXPECT_FALSE(files->IsOrdinaryFile(u"/dev/null"));
+}
+
+TEST_F(PosixBackendTest, SameFileByIdentity) {
+  Put("s.html", "x");
+  fs::create_hard_link(dir / "s.html", dir / "link.html");
+  EXPECT_TRUE(files->IsSameFile(Path("s.html"), Path("./s.html")));
+  EXPECT_TRUE(files->IsSameFile(Path("link.html"), Path("s.html")));
+  EXPECT_FALSE(files->IsSameFile(Path("s.dat"), Path("s.html")));
+}
+
+TEST_F(PosixBackendTest, ReadsWholeFiles) {
+  std::string big(300000, 'x');
+  Put("big", big);
+  std::string bytes;
+  std::u16string error;
+  EXPECT_EQ(files->ReadFile(Path("big"), &bytes, &error), FileSystem::ReadStatus::Ok);
+  EXPECT_EQ(bytes, big);
+  EXPECT_EQ(files->ReadFile(Path("missing"), &bytes, &error), FileSystem::ReadStatus::NotFound);
+  fs::create_directory(dir / "d");
+  EXPECT_EQ(files->ReadFile(Path("d"), &bytes, &error), FileSystem::ReadStatus::Failed);
+  EXPECT_FALSE(error.empty());
+}
+
+TEST_F(PosixBackendTest, WritesAtomicallyAndCleansUp) {
+  std::u16string error;
+  ASSERT_TRUE(files->WriteFile(Path("p.html"), "new", &error));
+  EXPECT_EQ(Get("p.html"), "new");
+  ASSERT_TRUE(files->WriteFile(Path("p.html"), "newer", &error));
+  EXPECT_EQ(Get("p.html"), "newer");
+  EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
+  struct stat info;
+  ASSERT_EQ(::stat((dir / "p.html").c_str(), &info), 0);
+  EXPECT_NE(info.st_mode & S_IRUSR, 0u);
+
+  // Into a directory in the way, or a missing directory: no trace left.
+  fs::create_directory(dir / "d.html");
+  EXPECT_FALSE(files->WriteFile(Path("d.html"), "x", &error));
+  EXPECT_FALSE(files->WriteFile(Path("none/p.html"), "x", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(Names(), (std::vector<std::string>{"d.html", "p.html"}));
+}
+
+TEST_F(PosixBackendTest, WriteFailingMidwayKeepsTheEarlierPage) {
+  Put("p.html", "old");
+  // A file-size limit makes the write fail halfway, for root too. The child
+  // process carries the limit so the test runner keeps its own.
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = {4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::u16string error;
+    bool ok = MakeSystemFileSystem()->WriteFile(Path("p.html"), std::string(100000, 'n'), &error);
+    ::_exit(!ok && !error.empty() ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the write did not report its failure";
+  EXPECT_EQ(Get("p.html"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
+}
+
+TEST(PosixCodePage, ConvertsCodePage932) {
+  auto code_page = MakeSystemCodePage();
+  std::u16string text;
+  ASSERT_TRUE(code_page->Decode("\x83X\x83" "e\x81[\x83W\x82P\x5c\x7e\x81\x60\x87\x90", &text));
+  EXPECT_EQ(text, u"ステージ１\\~～≒");
+  EXPECT_EQ(code_page->Encode(u"ステージ１\\~"), "\x83X\x83" "e\x81[\x83W\x82P\x5c\x7e");
+  EXPECT_EQ(code_page->Encode(u"ｶﾞ　"), "\xb6\xde\x81\x40");
+  for (std::string bad : {"\x82", "a\xff", "\x80", "\x85\x40x"}) {
+    EXPECT_FALSE(code_page->Decode(bad, &text)) << bad;
+  }
+}
+
+TEST(PosixCodePage, MarksWhatItCannotEncode) {
+  auto code_page = MakeSystemCodePage();
+  std::u16string lone_surrogate(1, char16_t{0xDC81});
+  EXPECT_EQ(code_page->Encode(u"aéb"), "a?b");
+  EXPECT_EQ(code_page->Encode(u"a\U0001F600b"), "a?b");
+  EXPECT_EQ(code_page->Encode(u"a" + lone_surrogate + u"b"), "a?b");
+  EXPECT_EQ(code_page->Encode(u""), "");
+}
+
+TEST(PosixProcessInfo, JoinsArgumentsWithSingleBlanks) {
+  char program[] = "quarnel", a[] = "\"my", b[] = "stages.dat\"", c[] = "ステージ";
+  char* argv[] = {program, a, b, c, nullptr};
+  EXPECT_EQ(MakeSystemProcessInfo(4, argv)->ArgumentText(), u"\"my stages.dat\" ステージ");
+  EXPECT_EQ(MakeSystemProcessInfo(1, argv)->ArgumentText(), u"");
+  char empty[] = "";
+  char* blank_argv[] = {program, empty, nullptr};
+  EXPECT_EQ(MakeSystemProcessInfo(2, blank_argv)->ArgumentText(), u"");
+  std::u16string directory = MakeSystemProcessInfo(1, argv)->ExecutableDirectory();
+  EXPECT_TRUE(fs::is_directory(EncodeUtf8(directory)));
+  EXPECT_TRUE(fs::exists(EncodeUtf8(directory) + "/quarnel_tests"));
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,53 @@
+#include "testing/fake_platform.h"
+
+#include "platform/utf8.h"
+
+namespace quarnel {
+
+FileSystem::ReadStatus FakeFileSystem::ReadFile(const std::u16string& path,
+                                                std::string* bytes,
+                                                std::u16string* error) {
+  reads.push_back(path);
+  auto it = files.find(path);
+  if (it == files.end()) {
+    *error = u"no such file";
+    return ReadStatus::NotFound;
+  }
+  if (fail_reads_of.count(path) != 0) {
+    *error = u"read failed";
+    return ReadStatus::Failed;
+  }
+  *bytes = it->second;
+  return ReadStatus::Ok;
+}
+
+bool FakeFileSystem::WriteFile(const std::u16string& path, std::string_view bytes,
+                               std::u16string* error) {
+  writes.push_back(path);
+  if (path == fail_writes_to) {
+    *error = u"disk full";
+    return false;
+  }
+  files[path] = std::string(bytes);
+  return true;
+}
+
+bool FakeCodePage::Decode(std::string_view bytes, std::u16string* text) {
+  *text = DecodeUtf8(bytes);
+  // DecodeUtf8 keeps bad bytes as lone surrogates; here they are errors.
+  for (size_t i = 0; i < text->size(); ++i) {
+    char16_t c = (*text)[i];
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      ++i;  // a pair from a valid four-byte sequence
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string FakeCodePage::Encode(std::u16string_view text) { return EncodeUtf8(text); }
+
+std::string Utf8(std::u16string_view text) { return EncodeUtf8(text); }
+
+}  // namespace quarnel
