@@ -1,0 +1,17 @@
+// The entry point of the console program.
+#include <csignal>
+
+#include "app/program.h"
+
+int main(int argc, char** argv) {
+  // A write beyond a file-size limit must fail with an error the program
+  // reports, not kill it halfway.
+  std::signal(SIGXFSZ, SIG_IGN);
+  auto boxes = quarnel::MakeConsoleMessageBoxes();
+  auto chooser = quarnel::MakeConsoleFileChooser();
+  auto process = quarnel::MakeSystemProcessInfo(argc, argv);
+  auto files = quarnel::MakeSystemFileSystem();
+  auto code_page = quarnel::MakeSystemCodePage();
+  quarnel::Program program({*boxes, *chooser, *process, *files, *code_page});
+  return static_cast<int>(program.Main());
+}

@@ -1,0 +1,39 @@
+#ifndef QUARNEL_APP_MESSAGES_H_
+#define QUARNEL_APP_MESSAGES_H_
+
+#include <string>
+
+#include "input/file_error.h"
+
+namespace quarnel {
+
+/// Every text the program shows, as it stands.
+inline constexpr char16_t kAppTitle[] = u"Quarnel";
+inline constexpr char16_t kErrorTitle[] = u"エラー";
+inline constexpr char16_t kNotFoundSuffix[] = u"が見つかりません";
+inline constexpr char16_t kCannotReadSuffix[] = u"が正しく読みこめません";
+inline constexpr char16_t kTemplateFileName[] = u"template.dat";
+
+inline constexpr char16_t kChooserTitle[] = u"ステージデータ";
+inline constexpr char16_t kChooserFilterName[] = u"ステージデータ(*.dat)";
+inline constexpr char16_t kChooserFilterPattern[] = u"*.dat";
+
+/// "template.datが見つかりません": the template is missing (first box).
+std::u16string TemplateNotFoundText();
+/// "template.datが正しく読みこめません": the run ends without a template.
+std::u16string TemplateUnreadableText();
+/// `<path>が見つかりません`: no stage file at the path (first box).
+std::u16string StageNotFoundText(const std::u16string& path);
+/// `<path>が正しく読みこめません`: the run ends without stages.
+std::u16string StageUnreadableText(const std::u16string& path);
+
+/// The one message of a fatal error: the file, what is wrong with it and,
+/// where it applies, the line.
+std::u16string FatalErrorText(const FileError& error);
+
+/// The message when the open-file dialog itself failed.
+std::u16string ChooserFailedText(const std::u16string& reason);
+
+}  // namespace quarnel
+
+#endif  // QUARNEL_APP_MESSAGES_H_

@@ -1,0 +1,74 @@
+#include "app/page_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_platform.h"
+
+namespace quarnel {
+namespace {
+
+TEST(OutputPath, ReplacesTheFileNamesExtension) {
+  struct Case { std::u16string stage_path; PathStyle style; std::u16string want; };
+  const Case cases[] = {
+      {u"C:\\data\\stages.dat", PathStyle::Windows, u"C:\\data\\stages.html"},
+      {u"stages.DAT", PathStyle::Windows, u"stages.html"},
+      {u"C:\\data\\stages", PathStyle::Windows, u"C:\\data\\stages.html"},
+      {u"C:\\my.data\\stages", PathStyle::Windows, u"C:\\my.data\\stages.html"},
+      {u"C:/my.data/stages", PathStyle::Windows, u"C:/my.data/stages.html"},
+      {u"/home/a.b/stages", PathStyle::Posix, u"/home/a.b/stages.html"},
+      // On POSIX a backslash is part of a file name.
+      {u"my.data\\stages", PathStyle::Posix, u"my.html"},
+      {u"C:\\data\\stages.html", PathStyle::Windows, u"C:\\data\\stages.html"},
+      {u"a.b.c", PathStyle::Posix, u"a.b.html"},
+      {u"stages．dat", PathStyle::Posix, u"stages．dat.html"},
+      {u"stages.", PathStyle::Posix, u"stages.html"},
+      {u"stages.HTML", PathStyle::Posix, u"stages.html"},
+      {u"dir/.hidden", PathStyle::Posix, u"dir/.html"},
+      {u"x", PathStyle::Posix, u"x.html"},
+      {u"\"a b.dat\"", PathStyle::Posix, u"\"a b.html"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(Utf8(OutputPath(cases[i].stage_path, cases[i].style)), Utf8(cases[i].want));
+  }
+}
+
+TEST(WriteDocument, WritesTheEncodedPageWithALineEnd) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  files.files[u"d/s.dat"] = "stage";
+  FileError error;
+  ASSERT_TRUE(WriteDocument(files, code_page, u"d/s.dat", u"<p>ステージ</p>", &error));
+  EXPECT_EQ(files.files[u"d/s.html"], "<p>ステージ</p>\r\n");
+}
+
+TEST(WriteDocument, NeverReplacesTheStageFile) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  files.files[u"s.html"] = "stage";
+  files.files[u"S.dat"] = "stage";
+  files.same_files.insert({u"S.html", u"S.dat"});  // a case-insensitive system
+  files.files[u"S.html"] = "stage";
+  for (std::u16string path : {u"s.html", u"S.dat"}) {
+    SCOPED_TRACE(Utf8(path));
+    FileError error;
+    EXPECT_FALSE(WriteDocument(files, code_page, path, u"page", &error));
+    EXPECT_EQ(error.kind, FileError::Kind::OutputIsInput);
+  }
+  EXPECT_TRUE(files.writes.empty());
+  EXPECT_EQ(files.files[u"s.html"], "stage");
+}
+
+TEST(WriteDocument, ReportsAFailedWrite) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  files.fail_writes_to = u"s.html";
+  FileError error;
+  EXPECT_FALSE(WriteDocument(files, code_page, u"s.dat", u"page", &error));
+  EXPECT_EQ(error.kind, FileError::Kind::CannotWrite);
+  EXPECT_EQ(error.path, u"s.html");
+  EXPECT_EQ(error.detail, u"disk full");
+}
+
+}  // namespace
+}  // namespace quarnel
