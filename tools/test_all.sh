@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite: the README's test command.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install_deps.sh
+
+# The Linux console build: unit tests and the end-to-end cases.
+cmake --preset default
+cmake --build --preset default
+ctest --preset default
