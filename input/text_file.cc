@@ -52,14 +52,19 @@ bool ReadTextFile(FileSystem& files, CodePage& code_page,
     *error = {FileError::Kind::CannotRead, path, 0, reason};
     return false;
   }
-  // A NUL would cut a stage record apart, so it is refused, not read.
-  if (size_t nul = bytes.find('\0'); nul != std::string::npos) {
-    *error = {FileError::Kind::NulCharacter, path, LineNumberAt(bytes, nul), {}};
-    return false;
-  }
+  // A NUL would cut a stage record apart, so it is refused, not read. Of
+  // several faults the one on the earliest line is named.
+  size_t nul = bytes.find('\0');
+  size_t nul_line = nul == std::string::npos ? 0 : LineNumberAt(bytes, nul);
   if (!code_page.Decode(bytes, &file->text)) {
-    *error = {FileError::Kind::InvalidText, path,
-              FirstUndecodableLine(code_page, bytes), {}};
+    size_t bad_line = FirstUndecodableLine(code_page, bytes);
+    if (nul_line == 0 || bad_line <= nul_line) {
+      *error = {FileError::Kind::InvalidText, path, bad_line, {}};
+      return false;
+    }
+  }
+  if (nul_line != 0) {
+    *error = {FileError::Kind::NulCharacter, path, nul_line, {}};
     return false;
   }
   file->lines = SplitLines(file->text);

@@ -30,6 +30,8 @@ TEST(ReadTextFile, RefusesBadTextNamingTheLine) {
       {std::string("a\r\nb\0c", 6), FileError::Kind::NulCharacter, 2},
       {std::string("\0", 1), FileError::Kind::NulCharacter, 1},
       {"\xe3\r\n", FileError::Kind::InvalidText, 1},  // cut off by a line end
+      {std::string("a\xff\r\n\0", 5), FileError::Kind::InvalidText, 1},  // earliest fault
+      {std::string("\0\r\n\xff", 4), FileError::Kind::NulCharacter, 1},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
