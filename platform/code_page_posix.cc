@@ -53,13 +53,35 @@ class IconvCodePage final : public CodePage {
 
   std::string Encode(std::u16string_view text) override {
     std::string bytes(text.size() * 2, '\0');
-    if (!encoder_.ok()) return std::string(text.size(), '?');
-    char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
-    size_t in_left = text.size() * sizeof(char16_t);
     char* out = bytes.data();
     size_t out_left = bytes.size();
+    // The code page keeps ASCII as it is, and a page is mostly ASCII markup:
+    // only the runs of other characters go through the converter.
+    for (size_t i = 0; i < text.size();) {
+      size_t j = i;
+      while (j < text.size() && text[j] < 0x80) *out++ = static_cast<char>(text[j++]);
+      out_left -= j - i;
+      for (i = j; j < text.size() && text[j] >= 0x80;) ++j;
+      if (j > i) EncodeRun(text.substr(i, j - i), &out, &out_left);
+      i = j;
+    }
+    bytes.resize(bytes.size() - out_left);
+    return bytes;
+  }
+
+ private:
+  // Encodes characters none of which is ASCII; there are two bytes of room
+  // for each code unit.
+  void EncodeRun(std::u16string_view text, char** out, size_t* out_left) {
+    if (!encoder_.ok()) {
+      for (size_t i = 0; i < text.size(); ++i) *(*out)++ = '?';
+      *out_left -= text.size();
+      return;
+    }
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
+    size_t in_left = text.size() * sizeof(char16_t);
     while (in_left > 0) {
-      int error = encoder_.Convert(&in, &in_left, &out, &out_left);
+      int error = encoder_.Convert(&in, &in_left, out, out_left);
       if (error == 0) break;
       // A character the code page lacks, or a broken surrogate pair: one "?"
       // for the whole character, and go on after it.
@@ -69,17 +91,14 @@ class IconvCodePage final : public CodePage {
           at[1] >= 0xDC00 && at[1] <= 0xDFFF) {
         skip = 2 * sizeof(char16_t);
       }
-      if (error == E2BIG || out_left == 0) break;  // cannot happen: 2 bytes a unit
-      *out++ = '?';
-      --out_left;
+      if (error == E2BIG || *out_left == 0) break;  // cannot happen: 2 bytes a unit
+      *(*out)++ = '?';
+      --*out_left;
       in += std::min(skip, in_left);
       in_left -= std::min(skip, in_left);
     }
-    bytes.resize(bytes.size() - out_left);
-    return bytes;
   }
 
- private:
   Converter decoder_{kNative16, kCodePage};
   Converter encoder_{kCodePage, kNative16};
 };
