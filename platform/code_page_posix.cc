@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
+#include <vector>
 
 #include "platform/code_page.h"
 
@@ -54,51 +56,56 @@ class IconvCodePage final : public CodePage {
   std::string Encode(std::u16string_view text) override {
     std::string bytes(text.size() * 2, '\0');
     char* out = bytes.data();
-    size_t out_left = bytes.size();
-    // The code page keeps ASCII as it is, and a page is mostly ASCII markup:
-    // only the runs of other characters go through the converter.
-    for (size_t i = 0; i < text.size();) {
-      size_t j = i;
-      while (j < text.size() && text[j] < 0x80) *out++ = static_cast<char>(text[j++]);
-      out_left -= j - i;
-      for (i = j; j < text.size() && text[j] >= 0x80;) ++j;
-      if (j > i) EncodeRun(text.substr(i, j - i), &out, &out_left);
-      i = j;
+    for (size_t i = 0; i < text.size(); ++i) {
+      char16_t c = text[i];
+      if (c < 0x80) {  // the code page keeps ASCII as it is
+        *out++ = static_cast<char>(c);
+        continue;
+      }
+      if (c >= 0xD800 && c <= 0xDFFF) {
+        // The code page has nothing beyond the first plane: a surrogate pair
+        // becomes one "?", and so does an unpaired half.
+        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+          ++i;
+        }
+        *out++ = '?';
+        continue;
+      }
+      // Each character is encoded on its own, so the converter is asked once
+      // per character and the answer kept: a page repeats few characters.
+      uint16_t& code = codes_[c];
+      if (code == 0) code = EncodeOne(c);
+      if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+      *out++ = static_cast<char>(code & 0xFF);
     }
-    bytes.resize(bytes.size() - out_left);
+    bytes.resize(static_cast<size_t>(out - bytes.data()));
     return bytes;
   }
 
  private:
-  // Encodes characters none of which is ASCII; there are two bytes of room
-  // for each code unit.
-  void EncodeRun(std::u16string_view text, char** out, size_t* out_left) {
-    if (!encoder_.ok()) {
-      for (size_t i = 0; i < text.size(); ++i) *(*out)++ = '?';
-      *out_left -= text.size();
-      return;
-    }
-    char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
-    size_t in_left = text.size() * sizeof(char16_t);
-    while (in_left > 0) {
-      int error = encoder_.Convert(&in, &in_left, out, out_left);
-      if (error == 0) break;
-      // A character the code page lacks, or a broken surrogate pair: one "?"
-      // for the whole character, and go on after it.
-      size_t skip = sizeof(char16_t);
-      const char16_t* at = reinterpret_cast<const char16_t*>(in);
-      if (in_left >= 2 * sizeof(char16_t) && at[0] >= 0xD800 && at[0] <= 0xDBFF &&
-          at[1] >= 0xDC00 && at[1] <= 0xDFFF) {
-        skip = 2 * sizeof(char16_t);
-      }
-      if (error == E2BIG || *out_left == 0) break;  // cannot happen: 2 bytes a unit
-      *(*out)++ = '?';
-      --*out_left;
-      in += std::min(skip, in_left);
-      in_left -= std::min(skip, in_left);
+  // The one or two bytes of `c` (not ASCII, not a surrogate) as a number,
+  // the lead byte high; "?" when the code page lacks it.
+  uint16_t EncodeOne(char16_t c) {
+    if (!encoder_.ok()) return '?';
+    char* in = reinterpret_cast<char*>(&c);
+    size_t in_left = sizeof c;
+    unsigned char encoded[4];
+    char* out = reinterpret_cast<char*>(encoded);
+    size_t out_left = sizeof encoded;
+    if (encoder_.Convert(&in, &in_left, &out, &out_left) != 0 || in_left != 0) return '?';
+    switch (sizeof encoded - out_left) {
+      case 1:
+        return encoded[0];
+      case 2:
+        return static_cast<uint16_t>(encoded[0] << 8 | encoded[1]);
+      default:
+        return '?';
     }
   }
 
+  // What each character encodes to, 0 while not yet asked.
+  std::vector<uint16_t> codes_ = std::vector<uint16_t>(0x10000, 0);
   Converter decoder_{kNative16, kCodePage};
   Converter encoder_{kCodePage, kNative16};
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/gtstr.h"
+
 namespace quarnel {
 namespace {
 
@@ -35,8 +37,8 @@ void ReplaceAllSink::Pass(bool last) {
   // of its characters, so only the last find_.size() - 1 characters, which
   // more text may still complete, are held back for the next pass.
   size_t start = 0;
-  for (size_t match = held_.find(find_); match != std::u16string::npos;
-       match = held_.find(find_, start)) {
+  for (size_t match = FindText(held_, find_); match != std::u16string::npos;
+       match = FindText(held_, find_, start)) {
     out_.append(held_, start, match - start);
     out_ += replacement_;
     start = match + find_.size();
