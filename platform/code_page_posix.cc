@@ -4,6 +4,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -57,8 +58,17 @@ class IconvCodePage final : public CodePage {
     std::string bytes(text.size() * 2, '\0');
     char* out = bytes.data();
     for (size_t i = 0; i < text.size(); ++i) {
+      // The code page keeps ASCII as it is; a page is mostly ASCII markup,
+      // taken here four characters at a time.
+      constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
+      for (uint64_t word; i + 4 <= text.size(); i += 4, out += 4) {
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (word & kNotAscii) break;
+        for (size_t k = 0; k < 4; ++k) out[k] = static_cast<char>(text[i + k]);
+      }
+      if (i == text.size()) break;
       char16_t c = text[i];
-      if (c < 0x80) {  // the code page keeps ASCII as it is
+      if (c < 0x80) {
         *out++ = static_cast<char>(c);
         continue;
       }
