@@ -52,21 +52,15 @@ class StageDrawing {
   }
 
   // The lines text: the frame row, then each data row followed by the frame
-  // row. Only one row body exists at a time.
+  // row. A row body goes out in pieces as its cells are filled, so even a
+  // very wide row is never held whole.
   void WriteLines(TextSink& out) {
     out.Write(frame_row_);
     for (size_t r = 0; r < grid_lines_.size(); ++r) {
-      std::u16string_view line = grid_lines_[r];
-      row_body_ = data_space_;
-      for (size_t c = 0; c < width_; ++c) {
-        row_body_ += cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank];
-        row_body_ += data_space_;
-      }
       std::u16string row_number = DecimalText(static_cast<long long>(r + 1));
-      row_body_ = ReplaceAll(std::move(row_body_), u"[row]", row_number);
-      row_body_ = ReplaceAll(std::move(row_body_), u"[row*]", ToFullWidth(row_number));
+      std::u16string full_row_number = ToFullWidth(row_number);
       for (size_t i = 0; i < data_line_.size(); ++i) {
-        if (i > 0) out.Write(row_body_);
+        if (i > 0) WriteRowBody(grid_lines_[r], row_number, full_row_number, out);
         out.Write(data_line_[i]);
       }
       out.Write(frame_row_);
@@ -74,13 +68,27 @@ class StageDrawing {
   }
 
  private:
+  // "[row]" and then "[row*]" are filled in the row body alone: its
+  // data_space and cell pieces, not data_line around it.
+  void WriteRowBody(std::u16string_view line, std::u16string_view row_number,
+                    std::u16string_view full_row_number, TextSink& out) {
+    ReplaceAllSink fill_full(u"[row*]", full_row_number, out);
+    ReplaceAllSink fill_number(u"[row]", row_number, fill_full);
+    fill_number.Write(data_space_);
+    for (size_t c = 0; c < width_; ++c) {
+      fill_number.Write(cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank]);
+      fill_number.Write(data_space_);
+    }
+    fill_number.Finish();
+    fill_full.Finish();
+  }
+
   std::vector<std::u16string_view> grid_lines_;
   size_t width_;
   std::u16string frame_row_;
   std::vector<std::u16string> data_line_;
   std::u16string data_space_;
   std::array<std::u16string, kCellValues.size()> cell_texts_;
-  std::u16string row_body_;
 };
 
 // The grid lines of a stage's body, as views into it.

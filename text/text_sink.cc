@@ -15,9 +15,7 @@ constexpr size_t kPassSize = 1 << 15;
 
 ReplaceAllSink::ReplaceAllSink(std::u16string_view find,
                                std::u16string_view replacement, TextSink& next)
-    : find_(find), replacement_(replacement), next_(next) {
-  held_.reserve(kPassSize + (1 << 12));
-}
+    : find_(find), replacement_(replacement), next_(next) {}
 
 void ReplaceAllSink::Write(std::u16string_view text) {
   if (find_.empty()) {
