@@ -4,6 +4,10 @@ namespace quarnel {
 namespace {
 
 constexpr std::u16string_view kExtension = u".html";
+// Text is encoded in pieces of this many code units, and the bytes written
+// in pieces of about this many bytes.
+constexpr size_t kEncodeSize = 1 << 16;
+constexpr size_t kWriteSize = 1 << 20;
 
 bool IsSeparator(char16_t c, PathStyle style) {
   return c == u'/' || (style == PathStyle::Windows && c == u'\\');
@@ -28,23 +32,92 @@ std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
   return out;
 }
 
+PageWriter::PageWriter(FileSystem& files, CodePage& code_page,
+                       std::u16string stage_path)
+    : files_(files), code_page_(code_page), stage_path_(std::move(stage_path)) {}
+
+void PageWriter::Write(std::u16string_view text) {
+  if (failed_ || text.empty()) return;
+  empty_ = false;
+  text_ += text;
+  if (text_.size() >= kEncodeSize) Encode(false);
+  if (bytes_.size() >= kWriteSize) Flush();
+}
+
+void PageWriter::Encode(bool last) {
+  // A surrogate pair is encoded as one character, so its first half waits
+  // for the second.
+  size_t end = text_.size();
+  if (!last && end > 0 && text_[end - 1] >= 0xD800 && text_[end - 1] <= 0xDBFF) --end;
+  bytes_ += code_page_.Encode(std::u16string_view(text_).substr(0, end));
+  text_.erase(0, end);
+}
+
+bool PageWriter::Flush() {
+  if (failed_) return false;
+  std::u16string reason;
+  if (!file_) {
+    std::u16string out = OutputPath(stage_path_, files_.Style());
+    // A stage file named like its page ("stages.html") would be overwritten.
+    if (files_.IsSameFile(out, stage_path_)) {
+      error_ = {FileError::Kind::OutputIsInput, out, 0, {}};
+      failed_ = true;
+      return false;
+    }
+    file_ = files_.StartFile(out, &reason);
+    if (!file_) {
+      error_ = {FileError::Kind::CannotWrite, out, 0, reason};
+      failed_ = true;
+      return false;
+    }
+  }
+  if (!file_->Write(bytes_, &reason)) {
+    error_ = {FileError::Kind::CannotWrite, OutputPath(stage_path_, files_.Style()),
+              0, reason};
+    failed_ = true;
+    file_.reset();  // removes the temporary file
+    return false;
+  }
+  bytes_.clear();
+  return true;
+}
+
+bool PageWriter::Finish(FileError* error) {
+  if (!failed_ && !empty_) {
+    Encode(true);
+    bytes_ += "\r\n";
+    std::u16string reason;
+    if (Flush() && !file_->Commit(&reason)) {
+      error_ = {FileError::Kind::CannotWrite, OutputPath(stage_path_, files_.Style()),
+                0, reason};
+      failed_ = true;
+    }
+    file_.reset();
+  }
+  if (failed_) *error = error_;
+  return !failed_;
+}
+
 bool WriteDocument(FileSystem& files, CodePage& code_page,
                    const std::u16string& stage_path, std::u16string_view page,
                    FileError* error) {
-  std::u16string out = OutputPath(stage_path, files.Style());
-  // A stage file named like its page ("stages.html") would be overwritten.
-  if (files.IsSameFile(out, stage_path)) {
-    *error = {FileError::Kind::OutputIsInput, out, 0, {}};
-    return false;
+  if (page.empty()) {
+    // Still a file of one line end, unlike a PageWriter that got no text.
+    std::u16string out = OutputPath(stage_path, files.Style());
+    if (files.IsSameFile(out, stage_path)) {
+      *error = {FileError::Kind::OutputIsInput, out, 0, {}};
+      return false;
+    }
+    std::u16string reason;
+    if (!files.WriteFile(out, "\r\n", &reason)) {
+      *error = {FileError::Kind::CannotWrite, out, 0, reason};
+      return false;
+    }
+    return true;
   }
-  std::string bytes = code_page.Encode(page);
-  bytes += "\r\n";
-  std::u16string reason;
-  if (!files.WriteFile(out, bytes, &reason)) {
-    *error = {FileError::Kind::CannotWrite, out, 0, reason};
-    return false;
-  }
-  return true;
+  PageWriter writer(files, code_page, stage_path);
+  writer.Write(page);
+  return writer.Finish(error);
 }
 
 }  // namespace quarnel

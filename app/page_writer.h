@@ -1,12 +1,14 @@
 #ifndef QUARNEL_APP_PAGE_WRITER_H_
 #define QUARNEL_APP_PAGE_WRITER_H_
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "input/file_error.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "text/text_sink.h"
 
 namespace quarnel {
 
@@ -14,6 +16,36 @@ namespace quarnel {
 /// replaced by ".html", or ".html" appended when the file name has none.
 /// A "." in a directory name is not an extension.
 std::u16string OutputPath(std::u16string_view stage_path, PathStyle style);
+
+/// Writes the page to the output path of a stage file as its text is
+/// produced: encoded in the code page in pieces, into a temporary file that
+/// Finish puts in place. Refuses to replace the stage file itself. Memory
+/// stays bounded however long the page is.
+class PageWriter final : public TextSink {
+ public:
+  PageWriter(FileSystem& files, CodePage& code_page, std::u16string stage_path);
+  /// Appends page text; after a failure the rest is ignored and Finish
+  /// reports the failure.
+  void Write(std::u16string_view text) override;
+  /// Ends the page with CR LF and puts it in place. A page that received no
+  /// text is not written at all, and that is a success. On failure nothing
+  /// was replaced and `error` says why.
+  bool Finish(FileError* error);
+
+ private:
+  void Encode(bool last);
+  bool Flush();
+
+  FileSystem& files_;
+  CodePage& code_page_;
+  std::u16string stage_path_;
+  std::u16string text_;  // not yet encoded
+  std::string bytes_;    // encoded, not yet written
+  std::unique_ptr<FileWriter> file_;
+  bool empty_ = true;
+  bool failed_ = false;
+  FileError error_;
+};
 
 /// Writes `page` (followed by CR LF) in the code page to the output path of
 /// `stage_path`, replacing an earlier page. Refuses to replace the stage file

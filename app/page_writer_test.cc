@@ -70,5 +70,46 @@ TEST(WriteDocument, ReportsAFailedWrite) {
   EXPECT_EQ(error.detail, u"disk full");
 }
 
+TEST(PageWriter, EncodesPiecesAsOneText) {
+  // Long enough to be encoded in several parts, with a surrogate pair cut
+  // between two pieces right where a part ends.
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  std::u16string pair = u"\U0001F600";
+  std::u16string first = std::u16string((1 << 16) - 1, u'a') + pair[0];
+  std::u16string second = pair[1] + std::u16string(300000, u'b') + u"ス";
+  PageWriter writer(files, code_page, u"s.dat");
+  writer.Write(first);
+  writer.Write(u"");
+  writer.Write(second);
+  FileError error;
+  ASSERT_TRUE(writer.Finish(&error));
+  EXPECT_EQ(files.files[u"s.html"], code_page.Encode(first + second) + "\r\n");
+}
+
+TEST(PageWriter, WritesNothingForAPageWithoutText) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  files.files[u"s.html"] = "stage";  // the stage file itself: no page, no error
+  PageWriter writer(files, code_page, u"s.html");
+  writer.Write(u"");
+  FileError error;
+  EXPECT_TRUE(writer.Finish(&error));
+  EXPECT_TRUE(files.writes.empty());
+}
+
+TEST(PageWriter, RefusesTheStageFileBeforeWritingALongPage) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  files.files[u"s.html"] = "stage";
+  PageWriter writer(files, code_page, u"s.html");
+  for (int i = 0; i < 100; ++i) writer.Write(std::u16string(50000, u'x'));
+  FileError error;
+  EXPECT_FALSE(writer.Finish(&error));
+  EXPECT_EQ(error.kind, FileError::Kind::OutputIsInput);
+  EXPECT_TRUE(files.writes.empty());
+  EXPECT_EQ(files.files[u"s.html"], "stage");
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -53,12 +53,10 @@ ExitStatus Program::Main() {
       return Fatal(error);
   }
 
-  std::u16string page = BuildDocument(templates_, stages_, stage_path_);
-  if (page.empty()) return ExitStatus::Ok;
-  if (!WriteDocument(platform_.files, platform_.code_page, stage_path_, page,
-                     &error)) {
-    return Fatal(error);
-  }
+  // The page goes to the file as it is built; an empty one is not written.
+  PageWriter page(platform_.files, platform_.code_page, stage_path_);
+  BuildDocument(templates_, stages_, stage_path_, page);
+  if (!page.Finish(&error)) return Fatal(error);
   return ExitStatus::Ok;
 }
 

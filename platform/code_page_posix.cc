@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "platform/code_page.h"
 
@@ -53,33 +56,66 @@ class IconvCodePage final : public CodePage {
 
   std::string Encode(std::u16string_view text) override {
     std::string bytes(text.size() * 2, '\0');
-    if (!encoder_.ok()) return std::string(text.size(), '?');
-    char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
-    size_t in_left = text.size() * sizeof(char16_t);
     char* out = bytes.data();
-    size_t out_left = bytes.size();
-    while (in_left > 0) {
-      int error = encoder_.Convert(&in, &in_left, &out, &out_left);
-      if (error == 0) break;
-      // A character the code page lacks, or a broken surrogate pair: one "?"
-      // for the whole character, and go on after it.
-      size_t skip = sizeof(char16_t);
-      const char16_t* at = reinterpret_cast<const char16_t*>(in);
-      if (in_left >= 2 * sizeof(char16_t) && at[0] >= 0xD800 && at[0] <= 0xDBFF &&
-          at[1] >= 0xDC00 && at[1] <= 0xDFFF) {
-        skip = 2 * sizeof(char16_t);
+    for (size_t i = 0; i < text.size(); ++i) {
+      // The code page keeps ASCII as it is; a page is mostly ASCII markup,
+      // taken here four characters at a time.
+      constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
+      for (uint64_t word; i + 4 <= text.size(); i += 4, out += 4) {
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (word & kNotAscii) break;
+        for (size_t k = 0; k < 4; ++k) out[k] = static_cast<char>(text[i + k]);
       }
-      if (error == E2BIG || out_left == 0) break;  // cannot happen: 2 bytes a unit
-      *out++ = '?';
-      --out_left;
-      in += std::min(skip, in_left);
-      in_left -= std::min(skip, in_left);
+      if (i == text.size()) break;
+      char16_t c = text[i];
+      if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+        continue;
+      }
+      if (c >= 0xD800 && c <= 0xDFFF) {
+        // The code page has nothing beyond the first plane: a surrogate pair
+        // becomes one "?", and so does an unpaired half.
+        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+          ++i;
+        }
+        *out++ = '?';
+        continue;
+      }
+      // Each character is encoded on its own, so the converter is asked once
+      // per character and the answer kept: a page repeats few characters.
+      uint16_t& code = codes_[c];
+      if (code == 0) code = EncodeOne(c);
+      if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+      *out++ = static_cast<char>(code & 0xFF);
     }
-    bytes.resize(bytes.size() - out_left);
+    bytes.resize(static_cast<size_t>(out - bytes.data()));
     return bytes;
   }
 
  private:
+  // The one or two bytes of `c` (not ASCII, not a surrogate) as a number,
+  // the lead byte high; "?" when the code page lacks it.
+  uint16_t EncodeOne(char16_t c) {
+    if (!encoder_.ok()) return '?';
+    char* in = reinterpret_cast<char*>(&c);
+    size_t in_left = sizeof c;
+    unsigned char encoded[4];
+    char* out = reinterpret_cast<char*>(encoded);
+    size_t out_left = sizeof encoded;
+    if (encoder_.Convert(&in, &in_left, &out, &out_left) != 0 || in_left != 0) return '?';
+    switch (sizeof encoded - out_left) {
+      case 1:
+        return encoded[0];
+      case 2:
+        return static_cast<uint16_t>(encoded[0] << 8 | encoded[1]);
+      default:
+        return '?';
+    }
+  }
+
+  // What each character encodes to, 0 while not yet asked.
+  std::vector<uint16_t> codes_ = std::vector<uint16_t>(0x10000, 0);
   Converter decoder_{kNative16, kCodePage};
   Converter encoder_{kCodePage, kNative16};
 };

@@ -7,6 +7,21 @@
 
 namespace quarnel {
 
+/// A file being written piece by piece into a temporary file beside its
+/// path. Commit puts it in place of any old file; destroying the writer
+/// without a successful Commit removes the temporary file and leaves any old
+/// file as it was.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  /// Appends `bytes`; on failure `error` says what went wrong, and the file
+  /// is not to be committed.
+  virtual bool Write(std::string_view bytes, std::u16string* error) = 0;
+  /// Replaces the path with what was written; on failure `error` says what
+  /// went wrong and nothing was replaced.
+  virtual bool Commit(std::u16string* error) = 0;
+};
+
 /// How paths are spelled on a system: which characters separate directories.
 enum class PathStyle { Posix, Windows };
 
@@ -32,7 +47,41 @@ class FileSystem {
   /// temporary file behind; on failure `error` says what went wrong.
   virtual bool WriteFile(const std::u16string& path, std::string_view bytes,
                          std::u16string* error) = 0;
+  /// Starts replacing `path` as WriteFile does, with the bytes to come in
+  /// pieces; null, with `error` saying why, when the file cannot be started.
+  /// This default gathers the pieces in memory and hands them to WriteFile
+  /// on Commit; a system's file system writes them out as they come.
+  virtual std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
+                                                std::u16string* error);
 };
+
+namespace internal {
+
+// The default file writer: the whole file in memory, written at Commit.
+class GatheringFileWriter final : public FileWriter {
+ public:
+  GatheringFileWriter(FileSystem& files, const std::u16string& path)
+      : files_(files), path_(path) {}
+  bool Write(std::string_view bytes, std::u16string*) override {
+    bytes_ += bytes;
+    return true;
+  }
+  bool Commit(std::u16string* error) override {
+    return files_.WriteFile(path_, bytes_, error);
+  }
+
+ private:
+  FileSystem& files_;
+  std::u16string path_;
+  std::string bytes_;
+};
+
+}  // namespace internal
+
+inline std::unique_ptr<FileWriter> FileSystem::StartFile(const std::u16string& path,
+                                                         std::u16string*) {
+  return std::make_unique<internal::GatheringFileWriter>(*this, path);
+}
 
 std::unique_ptr<FileSystem> MakeSystemFileSystem();
 

@@ -30,11 +30,61 @@ class Fd {
   bool Close() {
     int fd = fd_;
     fd_ = -1;
-    return ::close(fd) == 0;
+    return fd >= 0 && ::close(fd) == 0;
   }
 
  private:
   int fd_;
+};
+
+// Writes into a temporary file beside the target, so that the rename cannot
+// cross file systems, and renames it into place on Commit.
+class PosixFileWriter final : public FileWriter {
+ public:
+  PosixFileWriter(std::string target, std::string temp, int fd)
+      : target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {}
+  ~PosixFileWriter() override {
+    if (!committed_) {
+      fd_.Close();
+      ::unlink(temp_.c_str());
+    }
+  }
+
+  bool Write(std::string_view bytes, std::u16string* error) override {
+    for (size_t done = 0; done < bytes.size();) {
+      ssize_t n = ::write(fd_.get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        *error = ErrorText("write", n == 0 ? EIO : errno);
+        return false;
+      }
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  bool Commit(std::u16string* error) override {
+    if (::fsync(fd_.get()) != 0) {
+      *error = ErrorText("fsync", errno);
+      return false;
+    }
+    if (!fd_.Close()) {
+      *error = ErrorText("close", errno);
+      return false;
+    }
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+      *error = ErrorText("rename", errno);
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  std::string target_;
+  std::string temp_;
+  Fd fd_;
+  bool committed_ = false;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -82,46 +132,33 @@ class PosixFileSystem final : public FileSystem {
 
   bool WriteFile(const std::u16string& path, std::string_view bytes,
                  std::u16string* error) override {
-    std::string target = EncodeUtf8(path);
-    // The temporary file lies beside the target so that the rename cannot
-    // cross file systems.
-    std::string temp = target + ".tmp-XXXXXX";
-    Fd fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) {
-      *error = ErrorText("open", errno);
-      return false;
-    }
-    const char* failed_call = nullptr;
-    int failed_errno = 0;
-    auto fail = [&](const char* call) {
-      failed_call = call;
-      failed_errno = errno;
-    };
-    // mkstemp makes the file private; a page gets the usual permissions.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd.get(), 0666 & ~mask) != 0) fail("chmod");
-    for (size_t done = 0; !failed_call && done < bytes.size();) {
-      ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n == 0) errno = EIO;
-        fail("write");
-        break;
-      }
-      done += static_cast<size_t>(n);
-    }
-    if (!failed_call && ::fsync(fd.get()) != 0) fail("fsync");
-    if (!fd.Close() && !failed_call) fail("close");
-    if (!failed_call && ::rename(temp.c_str(), target.c_str()) != 0) fail("rename");
-    if (failed_call) {
-      ::unlink(temp.c_str());
-      *error = ErrorText(failed_call, failed_errno);
-      return false;
-    }
-    return true;
+    std::unique_ptr<FileWriter> file = StartFile(path, error);
+    return file && file->Write(bytes, error) && file->Commit(error);
   }
+
+  std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
+                                        std::u16string* error) override;
 };
+
+std::unique_ptr<FileWriter> PosixFileSystem::StartFile(const std::u16string& path,
+                                                      std::u16string* error) {
+  std::string target = EncodeUtf8(path);
+  std::string temp = target + ".tmp-XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    *error = ErrorText("open", errno);
+    return nullptr;
+  }
+  auto file = std::make_unique<PosixFileWriter>(std::move(target), std::move(temp), fd);
+  // mkstemp makes the file private; a page gets the usual permissions.
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(fd, 0666 & ~mask) != 0) {
+    *error = ErrorText("chmod", errno);
+    return nullptr;
+  }
+  return file;
+}
 
 }  // namespace
 

@@ -127,6 +127,31 @@ TEST_F(PosixBackendTest, WriteFailingMidwayKeepsTheEarlierPage) {
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
 }
 
+TEST_F(PosixBackendTest, WritesPieceByPiece) {
+  Put("p.html", "old");
+  std::u16string error;
+  {
+    // Abandoned before Commit: the old page stays, no temporary file.
+    std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &error);
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(file->Write("new", &error));
+  }
+  EXPECT_EQ(Get("p.html"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
+  std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &error);
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->Write("ne", &error));
+  EXPECT_TRUE(file->Write("", &error));
+  EXPECT_TRUE(file->Write(std::string(200000, 'w'), &error));
+  EXPECT_EQ(Get("p.html"), "old");
+  ASSERT_TRUE(file->Commit(&error));
+  file.reset();
+  EXPECT_EQ(Get("p.html"), "ne" + std::string(200000, 'w'));
+  EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
+  EXPECT_FALSE(files->StartFile(Path("none/p.html"), &error));
+  EXPECT_FALSE(error.empty());
+}
+
 TEST(PosixCodePage, ConvertsCodePage932) {
   auto code_page = MakeSystemCodePage();
   std::u16string text;
@@ -136,6 +161,19 @@ TEST(PosixCodePage, ConvertsCodePage932) {
   EXPECT_EQ(code_page->Encode(u"ｶﾞ　"), "\xb6\xde\x81\x40");
   for (std::string bad : {"\x82", "a\xff", "\x80", "\x85\x40x"}) {
     EXPECT_FALSE(code_page->Decode(bad, &text)) << bad;
+  }
+}
+
+TEST(PosixCodePage, EncodesLongTextsAtEveryPosition) {
+  // ASCII goes by whole words: a character of another kind, or a pair, at
+  // each position of a word must still come out in its place.
+  auto code_page = MakeSystemCodePage();
+  for (size_t at = 0; at < 9; ++at) {
+    SCOPED_TRACE(at);
+    std::u16string ascii(at, u'a');
+    EXPECT_EQ(code_page->Encode(ascii + u"ス~\\" + ascii + u"\U0001F600bcdefghi" + ascii),
+              std::string(at, 'a') + "\x83X~\\" + std::string(at, 'a') + "?bcdefghi" +
+                  std::string(at, 'a'));
   }
 }
 

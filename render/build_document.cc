@@ -5,22 +5,36 @@
 
 namespace quarnel {
 
+void BuildDocument(const TemplateStore& templates, const StageList& stages,
+                   std::u16string_view stage_path, TextSink& out) {
+  const std::u16string* body = templates.Find(u"body");
+  if (!body || body->empty()) return;
+  // "[stagelist]" is filled by ReplaceAll's rule on the fixed body, so the
+  // stage list is drawn again wherever it goes, never held. "[filename]" and
+  // "[numstage]" are then filled in everything, the fragments included.
+  ReplaceAllSink fill_count(u"[numstage]",
+                            DecimalText(static_cast<long long>(stages.size())), out);
+  ReplaceAllSink fill_path(u"[filename]", stage_path, fill_count);
+  std::vector<std::u16string> pieces = SplitText(*body, u"[stagelist]");
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) {
+      for (size_t s = 0; s < stages.size(); ++s) {
+        RenderStage(templates, static_cast<long long>(s + 1), stages[s], fill_path);
+        fill_path.Write(u"\r\n");
+      }
+    }
+    fill_path.Write(pieces[i]);
+  }
+  fill_path.Finish();
+  fill_count.Finish();
+}
+
 std::u16string BuildDocument(const TemplateStore& templates,
                              const StageList& stages,
                              std::u16string_view stage_path) {
-  std::u16string stage_list;
-  for (size_t i = 0; i < stages.size(); ++i) {
-    stage_list += RenderStage(templates, static_cast<long long>(i + 1), stages[i]);
-    stage_list += u"\r\n";
-  }
-  const std::u16string* body = templates.Find(u"body");
-  std::u16string page = body ? *body : std::u16string();
-  page = ReplaceAll(std::move(page), u"[stagelist]", stage_list);
-  stage_list = std::u16string();  // the page holds its own copy now
-  page = ReplaceAll(std::move(page), u"[filename]", stage_path);
-  page = ReplaceAll(std::move(page), u"[numstage]",
-                    DecimalText(static_cast<long long>(stages.size())));
-  return page;
+  StringSink out;
+  BuildDocument(templates, stages, stage_path, out);
+  return std::move(out.text());
 }
 
 }  // namespace quarnel

@@ -6,6 +6,7 @@
 
 #include "input/stage_list.h"
 #include "input/template_store.h"
+#include "text/text_sink.h"
 
 namespace quarnel {
 
@@ -16,6 +17,11 @@ namespace quarnel {
 std::u16string BuildDocument(const TemplateStore& templates,
                              const StageList& stages,
                              std::u16string_view stage_path);
+
+/// The same page, written piece by piece to `out` as the stages are drawn,
+/// so that it never exists whole; nothing is written when it is empty.
+void BuildDocument(const TemplateStore& templates, const StageList& stages,
+                   std::u16string_view stage_path, TextSink& out);
 
 }  // namespace quarnel
 

@@ -22,75 +22,129 @@ unsigned char CellValue(char16_t c) {
   return kBlank;
 }
 
+// The grid lines and the template pieces of one stage, each filled as far as
+// it can be before the rows are drawn.
+class StageDrawing {
+ public:
+  StageDrawing(const TemplateStore& templates,
+               std::vector<std::u16string_view> grid_lines, size_t width)
+      : grid_lines_(std::move(grid_lines)), width_(width) {
+    const std::u16string frame_content = TemplateText(templates, u"frame_content");
+    const std::u16string frame_space = TemplateText(templates, u"frame_space");
+    std::u16string frame_body = frame_space;
+    for (size_t c = 0; c < width_; ++c) {
+      frame_body += frame_content;
+      frame_body += frame_space;
+    }
+    frame_row_ = ReplaceAll(TemplateText(templates, u"frame_line"), u"[frame]", frame_body);
+    // "[data]" is filled by ReplaceAll's rule on the fixed data_line, so the
+    // row body simply goes between these pieces.
+    data_line_ = SplitText(TemplateText(templates, u"data_line"), u"[data]");
+    data_space_ = TemplateText(templates, u"data_space");
+    // A cell's text depends on its value alone, so each of the five is filled
+    // once per stage instead of once per cell.
+    const std::u16string data_content = TemplateText(templates, u"data_content");
+    for (size_t v = 0; v < kCellValues.size(); ++v) {
+      std::u16string value(1, kCellValues[v]);
+      cell_texts_[v] = ReplaceAll(ReplaceAll(data_content, u"[number]", value),
+                                  u"[number*]", ToFullWidth(value));
+    }
+  }
+
+  // The lines text: the frame row, then each data row followed by the frame
+  // row. A row body goes out in pieces as its cells are filled, so even a
+  // very wide row is never held whole.
+  void WriteLines(TextSink& out) {
+    out.Write(frame_row_);
+    for (size_t r = 0; r < grid_lines_.size(); ++r) {
+      std::u16string row_number = DecimalText(static_cast<long long>(r + 1));
+      std::u16string full_row_number = ToFullWidth(row_number);
+      for (size_t i = 0; i < data_line_.size(); ++i) {
+        if (i > 0) WriteRowBody(grid_lines_[r], row_number, full_row_number, out);
+        out.Write(data_line_[i]);
+      }
+      out.Write(frame_row_);
+    }
+  }
+
+ private:
+  // "[row]" and then "[row*]" are filled in the row body alone: its
+  // data_space and cell pieces, not data_line around it.
+  void WriteRowBody(std::u16string_view line, std::u16string_view row_number,
+                    std::u16string_view full_row_number, TextSink& out) {
+    ReplaceAllSink fill_full(u"[row*]", full_row_number, out);
+    ReplaceAllSink fill_number(u"[row]", row_number, fill_full);
+    fill_number.Write(data_space_);
+    for (size_t c = 0; c < width_; ++c) {
+      fill_number.Write(cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank]);
+      fill_number.Write(data_space_);
+    }
+    fill_number.Finish();
+    fill_full.Finish();
+  }
+
+  std::vector<std::u16string_view> grid_lines_;
+  size_t width_;
+  std::u16string frame_row_;
+  std::vector<std::u16string> data_line_;
+  std::u16string data_space_;
+  std::array<std::u16string, kCellValues.size()> cell_texts_;
+};
+
+// The grid lines of a stage's body, as views into it.
+std::vector<std::u16string_view> GridLines(std::u16string_view body) {
+  std::vector<std::u16string_view> lines;
+  size_t start = 0;
+  for (size_t end = body.find(u"\r\n"); end != std::u16string_view::npos;
+       end = body.find(u"\r\n", start)) {
+    lines.push_back(body.substr(start, end - start));
+    start = end + 2;
+  }
+  lines.push_back(body.substr(start));
+  return lines;
+}
+
 }  // namespace
 
-std::u16string RenderStage(const TemplateStore& templates, long long index,
-                           std::u16string_view record) {
-  std::vector<std::u16string> pieces = SplitText(record, std::u16string_view(u"\0", 1));
-  if (pieces.size() < 2) return {};
-  const std::u16string& title = pieces[0];
-  std::vector<std::u16string> grid_lines = SplitText(pieces[1], u"\r\n");
+void RenderStage(const TemplateStore& templates, long long index,
+                 std::u16string_view record, TextSink& out) {
+  // The title ends at the first U+0000 and the grid at the next one.
+  size_t title_end = record.find(u'\0');
+  if (title_end == std::u16string_view::npos) return;
+  std::u16string_view title = record.substr(0, title_end);
+  std::u16string_view body = record.substr(title_end + 1);
+  body = body.substr(0, body.find(u'\0'));
+  std::vector<std::u16string_view> grid_lines = GridLines(body);
 
-  size_t height = grid_lines.size();
   size_t width = 0;
-  for (const std::u16string& line : grid_lines) width = std::max(width, line.size());
-  if (width == 0) return {};
-
-  // Cells row by row; positions past the end of a short line stay blank.
-  std::vector<unsigned char> cells(width * height, kBlank);
-  for (size_t r = 0; r < height; ++r) {
-    for (size_t c = 0; c < grid_lines[r].size(); ++c) {
-      cells[r * width + c] = CellValue(grid_lines[r][c]);
-    }
-  }
-
-  const std::u16string frame_content = TemplateText(templates, u"frame_content");
-  const std::u16string frame_space = TemplateText(templates, u"frame_space");
-  const std::u16string frame_line = TemplateText(templates, u"frame_line");
-  const std::u16string data_line = TemplateText(templates, u"data_line");
-  const std::u16string data_content = TemplateText(templates, u"data_content");
-  const std::u16string data_space = TemplateText(templates, u"data_space");
-
-  std::u16string frame_body = frame_space;
-  for (size_t c = 0; c < width; ++c) {
-    frame_body += frame_content;
-    frame_body += frame_space;
-  }
-  const std::u16string frame_row = ReplaceAll(frame_line, u"[frame]", frame_body);
-
-  // A cell's text depends on its value alone, so each of the five is filled
-  // once per stage instead of once per cell.
-  std::array<std::u16string, kCellValues.size()> cell_texts;
-  for (size_t v = 0; v < kCellValues.size(); ++v) {
-    std::u16string value(1, kCellValues[v]);
-    cell_texts[v] = ReplaceAll(ReplaceAll(data_content, u"[number]", value),
-                               u"[number*]", ToFullWidth(value));
-  }
-
-  std::u16string lines = frame_row;
-  std::u16string row_body;
-  for (size_t r = 0; r < height; ++r) {
-    row_body = data_space;
-    for (size_t c = 0; c < width; ++c) {
-      row_body += cell_texts[cells[r * width + c]];
-      row_body += data_space;
-    }
-    std::u16string row_number = DecimalText(static_cast<long long>(r + 1));
-    row_body = ReplaceAll(std::move(row_body), u"[row]", row_number);
-    row_body = ReplaceAll(std::move(row_body), u"[row*]", ToFullWidth(row_number));
-    lines += ReplaceAll(data_line, u"[data]", row_body);
-    lines += frame_row;
-  }
+  for (std::u16string_view line : grid_lines) width = std::max(width, line.size());
+  if (width == 0) return;
+  const size_t height = grid_lines.size();
+  StageDrawing drawing(templates, std::move(grid_lines), width);
 
   std::u16string fragment = TemplateText(templates, u"stagelist");
   fragment = ReplaceAll(std::move(fragment), u"[stage]", DecimalText(index));
   fragment = ReplaceAll(std::move(fragment), u"[title]", title);
-  fragment = ReplaceAll(std::move(fragment), u"[lines]", lines);
-  fragment = ReplaceAll(std::move(fragment), u"[width]",
-                        DecimalText(static_cast<long long>(width)));
-  fragment = ReplaceAll(std::move(fragment), u"[height]",
-                        DecimalText(static_cast<long long>(height)));
-  return fragment;
+  // "[lines]" is filled by ReplaceAll's rule on the fragment as it stands;
+  // "[width]" and "[height]" are filled afterwards in everything, the lines
+  // included, as the lines are drawn.
+  ReplaceAllSink fill_height(u"[height]", DecimalText(static_cast<long long>(height)), out);
+  ReplaceAllSink fill_width(u"[width]", DecimalText(static_cast<long long>(width)),
+                            fill_height);
+  std::vector<std::u16string> pieces = SplitText(fragment, u"[lines]");
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) drawing.WriteLines(fill_width);
+    fill_width.Write(pieces[i]);
+  }
+  fill_width.Finish();
+  fill_height.Finish();
+}
+
+std::u16string RenderStage(const TemplateStore& templates, long long index,
+                           std::u16string_view record) {
+  StringSink out;
+  RenderStage(templates, index, record, out);
+  return std::move(out.text());
 }
 
 }  // namespace quarnel

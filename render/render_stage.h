@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "input/template_store.h"
+#include "text/text_sink.h"
 
 namespace quarnel {
 
@@ -13,6 +14,11 @@ namespace quarnel {
 /// Empty for a stage without grid, or whose grid lines are all empty.
 std::u16string RenderStage(const TemplateStore& templates, long long index,
                            std::u16string_view record);
+
+/// The same fragment, written piece by piece to `out`: only one grid row is
+/// held at a time, so a stage of any size costs little memory.
+void RenderStage(const TemplateStore& templates, long long index,
+                 std::u16string_view record, TextSink& out);
 
 }  // namespace quarnel
 

@@ -8,6 +8,11 @@
 
 namespace quarnel {
 
+/// The first position at or after `from` where `find` starts in `text`, or
+/// npos. Like std::u16string_view::find, made quick for long texts in which
+/// the first character of `find` is rare.
+size_t FindText(std::u16string_view text, std::u16string_view find, size_t from = 0);
+
 /// Returns `text` with every occurrence of `find` replaced by `replacement`.
 /// Occurrences are found left to right and never overlap; the inserted
 /// replacement is not searched again. An empty `find` leaves the text as it is.

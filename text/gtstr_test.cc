@@ -66,5 +66,25 @@ TEST(DecimalText, HasNoSignPaddingOrLeadingZeros) {
   EXPECT_EQ(DecimalText(9223372036854775807LL), u"9223372036854775807");
 }
 
+TEST(FindText, FindsTheFirstMatchAtEveryPosition) {
+  // Long texts are passed over in blocks: a match, or a false start, at any
+  // place of a block or across two must be found as the plain search does.
+  for (size_t at = 0; at < 40; ++at) {
+    SCOPED_TRACE(at);
+    for (std::u16string_view find : {u"[", u"[a]", u"[ab]"}) {
+      std::u16string text(40, u'x');
+      text.replace(at, std::min(find.size(), text.size() - at), find.substr(0, text.size() - at));
+      std::u16string decoy = text;
+      if (at + 3 < decoy.size()) decoy[at + 1] = u'[';
+      for (const std::u16string& t : {text, decoy, text + u"[" + text}) {
+        for (size_t from : {size_t{0}, at, at + 1, t.size(), t.size() + 1}) {
+          EXPECT_EQ(FindText(t, find, from), std::u16string_view(t).find(find, from))
+              << Utf8(t) << " from " << from;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make libgtest-dev libgmock-dev
+  libbenchmark-dev time
 )
 
 apt=(apt-get)

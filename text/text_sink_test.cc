@@ -1,0 +1,78 @@
+#include "text/text_sink.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "testing/fake_platform.h"
+#include "text/gtstr.h"
+
+namespace quarnel {
+namespace {
+
+// Writes `pieces` through one ReplaceAllSink and returns what came out.
+std::u16string Streamed(const std::vector<std::u16string>& pieces,
+                        std::u16string_view find, std::u16string_view replacement) {
+  StringSink out;
+  ReplaceAllSink sink(find, replacement, out);
+  for (const std::u16string& piece : pieces) sink.Write(piece);
+  sink.Finish();
+  return out.text();
+}
+
+TEST(ReplaceAllSink, MatchesReplaceAllOnTheWholeText) {
+  struct Case { std::vector<std::u16string> pieces; std::u16string find, to; };
+  const Case cases[] = {
+      {{}, u"[a]", u"x"},                                // nothing written
+      {{u"", u"", u""}, u"[a]", u"x"},                   // empty pieces
+      {{u"[a]"}, u"[a]", u"x"},                          // the whole text
+      {{u"[", u"a", u"]"}, u"[a]", u"x"},                // one character a piece
+      {{u"p[a", u"]q[", u"a]"}, u"[a]", u""},            // straddling, deleted
+      {{u"[a", u"[a]"}, u"[a]", u"x"},                   // a false start first
+      {{u"aaa", u"a"}, u"aa", u"b"},                     // no overlapping matches
+      {{u"[a"}, u"[a]", u"x"},                           // cut off at the end
+      {{u"x[a]", u"]"}, u"[a]", u"[a]"},                 // inserted text not searched
+      {{u"abc", u"def"}, u"", u"x"},                     // empty find
+      {{std::u16string(40000, u'x') + u"[a", u"]" + std::u16string(40000, u'y')},
+       u"[a]", u"z"},                                    // straddling a full pass
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    std::u16string whole;
+    for (const std::u16string& piece : cases[i].pieces) whole += piece;
+    EXPECT_EQ(Streamed(cases[i].pieces, cases[i].find, cases[i].to),
+              ReplaceAll(whole, cases[i].find, cases[i].to));
+  }
+}
+
+// Chains of sinks on random texts cut at random places give what the plain
+// ReplaceAll passes, one after the other, give on the whole text: this is
+// how the page-level and fragment-level placeholders are filled.
+TEST(ReplaceAllSink, ChainsLikeSequentialReplaceAll) {
+  std::mt19937 random(5);
+  const std::u16string tokens[] = {u"[", u"]", u"f", u"n", u"[f]", u"[n]", u"[f", u"n]",
+                                   u"x", u"[[f]]"};
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    std::u16string whole;
+    size_t count = random() % (round % 10 == 0 ? 20000 : 60);
+    for (size_t i = 0; i < count; ++i) whole += tokens[random() % std::size(tokens)];
+    // The first replacement may make matches for the second one.
+    const std::u16string to_f = random() % 2 ? u"[n" : u"<f>";
+    StringSink out;
+    ReplaceAllSink second(u"[n]", u"7", out);
+    ReplaceAllSink first(u"[f]", to_f, second);
+    for (size_t at = 0; at < whole.size();) {
+      size_t length = std::min<size_t>(whole.size() - at, random() % 8);
+      if (random() % 50 == 0) length = whole.size() - at;
+      first.Write(std::u16string_view(whole).substr(at, length));
+      at += length;
+    }
+    first.Finish();
+    second.Finish();
+    ASSERT_EQ(Utf8(out.text()), Utf8(ReplaceAll(ReplaceAll(whole, u"[f]", to_f), u"[n]", u"7")));
+  }
+}
+
+}  // namespace
+}  // namespace quarnel
