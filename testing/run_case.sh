@@ -16,8 +16,9 @@
 #   setup         a bash script run in the run directory before the run, to
 #                 make inputs too big to keep (and their expected pages, in
 #                 the directory $EXPECTED); $BIN is the executable's directory
-#   chmod         lines "MODE PATH" (PATH in the run directory, "." for the
-#                 directory itself) applied after setup
+#   chmod         lines "MODE PATH" applied after setup; PATH is in the run
+#                 directory ("." for the directory itself, "../bin/..." for
+#                 the executable's directory)
 #   user          run as an unprivileged user, whom permissions bind: as root
 #                 the user nobody (the run directory becomes theirs), else
 #                 the user running this script
@@ -28,7 +29,7 @@ set -euo pipefail
 
 quarnel=$1
 default_template=$2
-case_dir=$3
+case_dir=$(cd "$3" && pwd)
 
 work=$(mktemp -d)
 trap 'chmod -R u+rwX "$work" 2>/dev/null; rm -rf "$work"' EXIT
@@ -102,7 +103,7 @@ diff -u "$want_stderr" "$work/stderr.seen" >&2 || fail "standard error differs"
 
 # The same names of the same types, and the same bytes in every file. (Not
 # diff -r: it would open a FIFO, and cannot compare one.)
-chmod -R u+rwX "$work/run" "$work/want"
+chmod -R u+rwX "$work/run" "$work/want" "$work/bin"
 listing() { (cd "$1" && find . -mindepth 1 -printf '%y %P\n' | LC_ALL=C sort); }
 same=1
 diff -u <(listing "$work/want") <(listing "$work/run") >&2 || same=0

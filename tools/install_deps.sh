@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make libgtest-dev libgmock-dev
+  clang libclang-rt-dev util-linux
 )
 
 apt=(apt-get)
