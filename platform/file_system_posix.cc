@@ -84,8 +84,9 @@ class PosixFileSystem final : public FileSystem {
                  std::u16string* error) override {
     std::string target = EncodeUtf8(path);
     // The temporary file lies beside the target so that the rename cannot
-    // cross file systems.
-    std::string temp = target + ".tmp-XXXXXX";
+    // cross file systems. Its name is short and fixed in length: the page's
+    // own name may be as long as a name can be.
+    std::string temp = target.substr(0, target.rfind('/') + 1) + ".quarnel-XXXXXX";
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0) {
       *error = ErrorText("open", errno);

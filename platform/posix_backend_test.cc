@@ -105,6 +105,16 @@ TEST_F(PosixBackendTest, WritesAtomicallyAndCleansUp) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"d.html", "p.html"}));
 }
 
+// A page name of 254 bytes is a valid name; a temporary name made by
+// appending to it was not, and the write failed with "File name too long".
+TEST_F(PosixBackendTest, WritesAPageWhoseNameIsAsLongAsNamesGo) {
+  std::string name = std::string(249, 'n') + ".html";
+  std::u16string error;
+  ASSERT_TRUE(files->WriteFile(Path(name), "page", &error)) << EncodeUtf8(error);
+  EXPECT_EQ(Get(name), "page");
+  EXPECT_EQ(Names(), std::vector<std::string>{name});
+}
+
 TEST_F(PosixBackendTest, WriteFailingMidwayKeepsTheEarlierPage) {
   Put("p.html", "old");
   // A file-size limit makes the write fail halfway, for root too. The child
