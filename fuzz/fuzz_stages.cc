@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "input/stage_list.h"
 #include "input/template_store.h"
@@ -17,6 +19,20 @@ namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
+}
+
+// The lines of a file's bytes, ending at CR LF or a lone CR.
+std::vector<std::string_view> ByteLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\r', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 1;
+    if (start < bytes.size() && bytes[start] == '\n' && end < bytes.size()) ++start;
+  }
+  return lines;
 }
 
 const TemplateStore& SmallTemplate() {
@@ -52,6 +68,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(error.kind == FileError::Kind::InvalidText ||
           error.kind == FileError::Kind::NulCharacter);
     Check(error.line >= 1 && error.line <= LineNumberAt(bytes, bytes.size()));
+    if (error.kind == FileError::Kind::InvalidText) {
+      // The line named is the first that does not decode on its own.
+      std::vector<std::string_view> lines = ByteLines(bytes);
+      Check(error.line <= lines.size());
+      std::u16string scratch;
+      for (size_t i = 0; i + 1 < error.line; ++i) Check(code_page->Decode(lines[i], &scratch));
+      Check(!code_page->Decode(lines[error.line - 1], &scratch));
+    }
     return 0;
   }
   TextFile file;
