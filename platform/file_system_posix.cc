@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,25 @@ class Fd {
 
  private:
   int fd_;
+};
+
+// Holds back the signals that end a process (Ctrl-C, a hang-up, a kill
+// without -9, a file-size limit) while it lives, so a run stopped during a
+// write still removes its temporary file. They take effect afterwards.
+class HoldSignals {
+ public:
+  HoldSignals() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int number : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGXFSZ}) sigaddset(&held, number);
+    sigprocmask(SIG_BLOCK, &held, &saved_);
+  }
+  HoldSignals(const HoldSignals&) = delete;
+  HoldSignals& operator=(const HoldSignals&) = delete;
+  ~HoldSignals() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+
+ private:
+  sigset_t saved_;
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -87,6 +107,7 @@ class PosixFileSystem final : public FileSystem {
     // cross file systems. Its name is short and fixed in length: the page's
     // own name may be as long as a name can be.
     std::string temp = target.substr(0, target.rfind('/') + 1) + ".quarnel-XXXXXX";
+    HoldSignals hold;
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0) {
       *error = ErrorText("open", errno);

@@ -137,6 +137,31 @@ TEST_F(PosixBackendTest, WriteFailingMidwayKeepsTheEarlierPage) {
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
 }
 
+// A signal that ends the process during the write (here: the file-size
+// limit's, left at its default action) used to leave the temporary file
+// behind. It now takes effect once the write has failed and cleaned up.
+TEST_F(PosixBackendTest, ASignalDuringTheWriteLeavesNoTemporaryFile) {
+  Put("p.html", "old");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit no_core = {0, 0};
+    ::setrlimit(RLIMIT_CORE, &no_core);
+    struct rlimit limit = {4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::u16string error;
+    MakeSystemFileSystem()->WriteFile(Path("p.html"), std::string(100000, 'n'), &error);
+    ::_exit(0);  // not reached: the held signal ends the process
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+  EXPECT_EQ(Get("p.html"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
+}
+
 TEST(PosixCodePage, ConvertsCodePage932) {
   auto code_page = MakeSystemCodePage();
   std::u16string text;
