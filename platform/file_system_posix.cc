@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,12 +38,32 @@ class Fd {
   int fd_;
 };
 
+// Holds back the signals that end a process (Ctrl-C, a hang-up, a kill
+// without -9, a file-size limit) while it lives, so a run stopped during a
+// write still removes its temporary file. They take effect afterwards.
+class HoldSignals {
+ public:
+  HoldSignals() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int number : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGXFSZ}) sigaddset(&held, number);
+    sigprocmask(SIG_BLOCK, &held, &saved_);
+  }
+  HoldSignals(const HoldSignals&) = delete;
+  HoldSignals& operator=(const HoldSignals&) = delete;
+  ~HoldSignals() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+
+ private:
+  sigset_t saved_;
+};
+
 // Writes into a temporary file beside the target, so that the rename cannot
 // cross file systems, and renames it into place on Commit.
 class PosixFileWriter final : public FileWriter {
  public:
-  PosixFileWriter(std::string target, std::string temp, int fd)
-      : target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {}
+  PosixFileWriter(std::unique_ptr<HoldSignals> hold, std::string target,
+                  std::string temp, int fd)
+      : hold_(std::move(hold)), target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {}
   ~PosixFileWriter() override {
     if (!committed_) {
       fd_.Close();
@@ -81,6 +102,7 @@ class PosixFileWriter final : public FileWriter {
   }
 
  private:
+  std::unique_ptr<HoldSignals> hold_;  // released last, after the cleanup
   std::string target_;
   std::string temp_;
   Fd fd_;
@@ -143,13 +165,17 @@ class PosixFileSystem final : public FileSystem {
 std::unique_ptr<FileWriter> PosixFileSystem::StartFile(const std::u16string& path,
                                                       std::u16string* error) {
   std::string target = EncodeUtf8(path);
-  std::string temp = target + ".tmp-XXXXXX";
+  // The temporary name is short and fixed in length: the page's own name may
+  // be as long as a name can be.
+  std::string temp = target.substr(0, target.rfind('/') + 1) + ".quarnel-XXXXXX";
+  auto hold = std::make_unique<HoldSignals>();
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     *error = ErrorText("open", errno);
     return nullptr;
   }
-  auto file = std::make_unique<PosixFileWriter>(std::move(target), std::move(temp), fd);
+  auto file = std::make_unique<PosixFileWriter>(std::move(hold), std::move(target),
+                                                std::move(temp), fd);
   // mkstemp makes the file private; a page gets the usual permissions.
   mode_t mask = ::umask(0);
   ::umask(mask);

@@ -105,6 +105,16 @@ TEST_F(PosixBackendTest, WritesAtomicallyAndCleansUp) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"d.html", "p.html"}));
 }
 
+// A page name of 254 bytes is a valid name; a temporary name made by
+// appending to it was not, and the write failed with "File name too long".
+TEST_F(PosixBackendTest, WritesAPageWhoseNameIsAsLongAsNamesGo) {
+  std::string name = std::string(249, 'n') + ".html";
+  std::u16string error;
+  ASSERT_TRUE(files->WriteFile(Path(name), "page", &error)) << EncodeUtf8(error);
+  EXPECT_EQ(Get(name), "page");
+  EXPECT_EQ(Names(), std::vector<std::string>{name});
+}
+
 TEST_F(PosixBackendTest, WriteFailingMidwayKeepsTheEarlierPage) {
   Put("p.html", "old");
   // A file-size limit makes the write fail halfway, for root too. The child
@@ -150,6 +160,31 @@ TEST_F(PosixBackendTest, WritesPieceByPiece) {
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
   EXPECT_FALSE(files->StartFile(Path("none/p.html"), &error));
   EXPECT_FALSE(error.empty());
+}
+
+// A signal that ends the process during the write (here: the file-size
+// limit's, left at its default action) used to leave the temporary file
+// behind. It now takes effect once the write has failed and cleaned up.
+TEST_F(PosixBackendTest, ASignalDuringTheWriteLeavesNoTemporaryFile) {
+  Put("p.html", "old");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit no_core = {0, 0};
+    ::setrlimit(RLIMIT_CORE, &no_core);
+    struct rlimit limit = {4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::u16string error;
+    MakeSystemFileSystem()->WriteFile(Path("p.html"), std::string(100000, 'n'), &error);
+    ::_exit(0);  // not reached: the held signal ends the process
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+  EXPECT_EQ(Get("p.html"), "old");
+  EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
 }
 
 TEST(PosixCodePage, ConvertsCodePage932) {

@@ -13,17 +13,27 @@
 #   stderr        the expected standard error (absent: empty); the run's
 #                 temporary directory reads as WORK
 #   ulimit-f      a file-size limit for the run, in blocks of 512 bytes
-# Every file of input/ that expected/ does not name must be left as it was,
-# and no other file may appear.
+#   setup         a bash script run in the run directory before the run, to
+#                 make inputs too big to keep (and their expected pages, in
+#                 the directory $EXPECTED); $BIN is the executable's directory
+#   chmod         lines "MODE PATH" applied after setup; PATH is in the run
+#                 directory ("." for the directory itself, "../bin/..." for
+#                 the executable's directory)
+#   user          run as an unprivileged user, whom permissions bind: as root
+#                 the user nobody (the run directory becomes theirs), else
+#                 the user running this script
+# Every file the run starts with (input/ and what setup made) that expected/
+# does not name must be left as it was, byte for byte, and no other file may
+# appear.
 set -euo pipefail
 
 quarnel=$1
 default_template=$2
-case_dir=$3
+case_dir=$(cd "$3" && pwd)
 
 work=$(mktemp -d)
-trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
-mkdir "$work/bin" "$work/run"
+trap 'chmod -R u+rwX "$work" 2>/dev/null; rm -rf "$work"' EXIT
+mkdir "$work/bin" "$work/run" "$work/expected"
 cp "$quarnel" "$work/bin/quarnel"
 if [ -e "$case_dir/template.dat" ]; then
   cp -R "$case_dir/template.dat" "$work/bin/template.dat"
@@ -32,6 +42,33 @@ elif [ ! -e "$case_dir/no-template" ]; then
 fi
 if [ -d "$case_dir/input" ]; then
   cp -R "$case_dir/input/." "$work/run/"
+fi
+
+if [ -f "$case_dir/setup" ]; then
+  (cd "$work/run" && BIN=$work/bin EXPECTED=$work/expected bash "$case_dir/setup")
+fi
+[ -d "$case_dir/expected" ] && cp -R "$case_dir/expected/." "$work/expected/"
+
+# What the run directory must hold: what it starts with, expected/ laid over.
+mkdir "$work/want"
+cp -a "$work/run/." "$work/want/"
+cp -R "$work/expected/." "$work/want/"
+template_before=
+if [ -f "$work/bin/template.dat" ]; then
+  template_before=$work/template.before
+  cp "$work/bin/template.dat" "$template_before"
+fi
+
+as_user=()
+if [ -f "$case_dir/user" ] && [ "$(id -u)" = 0 ]; then
+  chmod 755 "$work"
+  chown -R 65534:65534 "$work/run"
+  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
+fi
+if [ -f "$case_dir/chmod" ]; then
+  while read -r mode path; do
+    [ -n "$mode" ] && chmod "$mode" "$work/run/$path"
+  done < "$case_dir/chmod"
 fi
 
 args=(stages.dat)
@@ -49,7 +86,7 @@ set +e
 (
   cd "$work/run"
   if [ -f "$case_dir/ulimit-f" ]; then ulimit -f "$(cat "$case_dir/ulimit-f")"; fi
-  exec timeout 60 "$work/bin/quarnel" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
+  exec "${as_user[@]}" timeout 60 "$work/bin/quarnel" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
 )
 status=$?
 set -e
@@ -64,23 +101,30 @@ want_stderr=/dev/null
 diff -u "$want_stderr" "$work/stderr.seen" >&2 || fail "standard error differs"
 [ -s "$work/stdout" ] && fail "unexpected standard output: $(cat "$work/stdout")"
 
-# What the run directory must hold: the inputs, with expected/ laid over them.
-mkdir "$work/want"
-[ -d "$case_dir/input" ] && cp -R "$case_dir/input/." "$work/want/"
-[ -d "$case_dir/expected" ] && cp -R "$case_dir/expected/." "$work/want/"
-if ! diff -r "$work/want" "$work/run" >/dev/null; then
-  diff -r "$work/want" "$work/run" >&2 || true
-  for page in $(cd "$work/want" && find . -name '*.html' -type f); do
+# The same names of the same types, and the same bytes in every file. (Not
+# diff -r: it would open a FIFO, and cannot compare one.)
+chmod -R u+rwX "$work/run" "$work/want" "$work/bin"
+listing() { (cd "$1" && find . -mindepth 1 -printf '%y %P\n' | LC_ALL=C sort); }
+same=1
+diff -u <(listing "$work/want") <(listing "$work/run") >&2 || same=0
+while IFS= read -r name; do
+  if [ -f "$work/run/$name" ] && ! cmp -s "$work/want/$name" "$work/run/$name"; then
+    echo "differs: $name" >&2
+    same=0
+  fi
+done < <(cd "$work/want" && find . -type f -printf '%P\n')
+if [ "$same" = 0 ]; then
+  while IFS= read -r page; do
     if [ -f "$work/run/$page" ] && ! cmp -s "$work/want/$page" "$work/run/$page"; then
       echo "--- $page, expected against written (as UTF-8):" >&2
       diff -u <(iconv -f CP932 -t UTF-8 "$work/want/$page" | tr -d '\r') \
-              <(iconv -f CP932 -t UTF-8 "$work/run/$page" | tr -d '\r') >&2 || true
+              <(iconv -f CP932 -t UTF-8 "$work/run/$page" | tr -d '\r') | head -c 20000 >&2 || true
     fi
-  done
+  done < <(cd "$work/want" && find . -name '*.html' -type f -printf '%P\n')
   fail "the files after the run differ from the expected ones"
 fi
-if [ -e "$case_dir/template.dat" ] && [ -f "$case_dir/template.dat" ]; then
-  cmp -s "$case_dir/template.dat" "$work/bin/template.dat" || fail "template.dat changed"
+if [ -n "$template_before" ]; then
+  cmp -s "$template_before" "$work/bin/template.dat" || fail "template.dat changed"
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make libgtest-dev libgmock-dev
   libbenchmark-dev time
+  clang libclang-rt-dev util-linux
 )
 
 apt=(apt-get)

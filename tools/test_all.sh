@@ -9,3 +9,13 @@ bash tools/install_deps.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+
+# The same suites under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
+
+# The fuzz harnesses (clang, libFuzzer, both sanitizers), a minute each.
+cmake --preset fuzz
+cmake --build --preset fuzz
+bash tools/fuzz_all.sh 60
