@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs a command on a display of its own: a fresh Xvfb server on a free
+# display number, stopped when the command ends.
+#
+# usage: with_xvfb.sh COMMAND [ARG...]
+set -euo pipefail
+
+command -v Xvfb >/dev/null || { echo "with_xvfb.sh: Xvfb is not installed" >&2; exit 1; }
+tmp=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# The server picks a free display and writes its number once it accepts
+# clients.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$tmp/display" \
+  2>"$tmp/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$tmp/display" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -s "$tmp/display" ]; then
+  echo "with_xvfb.sh: Xvfb did not start within 10 s" >&2
+  cat "$tmp/xvfb.log" >&2
+  exit 1
+fi
+export DISPLAY=":$(tr -d '\n' <"$tmp/display")"
+unset WAYLAND_DISPLAY
+# No session bus here: GTK's accessibility bridge would only warn.
+export NO_AT_BRIDGE=1
+
+set +e
+"$@"
+status=$?
+set -e
+exit "$status"
