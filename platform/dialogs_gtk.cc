@@ -115,6 +115,11 @@ GtkWidget* NewFileChooserWindow(const FileChooserRequest& request) {
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_file_chooser_set_select_multiple(chooser, FALSE);
   gtk_file_chooser_set_local_only(chooser, TRUE);
+  // Start in the working directory, where a stage file given by name would
+  // be looked for, rather than in the recent files.
+  GString8 here(g_get_current_dir());
+  gtk_file_chooser_set_current_folder(chooser, here.get());
+  gtk_window_set_default_size(GTK_WINDOW(dialog), 760, 520);
 
   GtkFileFilter* filter = gtk_file_filter_new();
   gtk_file_filter_set_name(filter, DisplayText(request.filter_name).c_str());

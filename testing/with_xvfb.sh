@@ -19,7 +19,7 @@ trap cleanup EXIT
 
 # The server picks a free display and writes its number once it accepts
 # clients.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$tmp/display" \
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" \
   2>"$tmp/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
@@ -34,8 +34,15 @@ if [ ! -s "$tmp/display" ]; then
 fi
 export DISPLAY=":$(tr -d '\n' <"$tmp/display")"
 unset WAYLAND_DISPLAY
-# No session bus here: GTK's accessibility bridge would only warn.
-export NO_AT_BRIDGE=1
+# No session bus here: GTK's accessibility bridge and its settings store
+# would only warn. A home of its own keeps the user's settings and recent
+# files out of it.
+export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
+mkdir "$tmp/home"
+export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" \
+  XDG_DATA_HOME="$tmp/home/.local/share" XDG_CACHE_HOME="$tmp/home/.cache" \
+  XDG_RUNTIME_DIR="$tmp/home/.run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 set +e
 "$@"
