@@ -4,11 +4,19 @@
 set -euo pipefail
 
 packages=(
+  # the build and the unit tests
   cmake g++ make libgtest-dev libgmock-dev
+  # the desktop windows, and their tests on a virtual display
+  pkg-config libgtk-3-dev adwaita-icon-theme xvfb xdotool imagemagick bsdutils
+  # the desktop entry's checks
+  desktop-file-utils libxml2-utils
+  # the example page in a browser, with fonts for its Japanese
+  chromium fonts-noto-cjk fonts-dejavu-core python3
 )
 
 apt=(apt-get)
 if [ "$(id -u)" != 0 ]; then apt=(sudo apt-get); fi
 export DEBIAN_FRONTEND=noninteractive
 "${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+# Another package run on the machine may hold the lock for a while.
+"${apt[@]}" -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
