@@ -150,18 +150,23 @@ case $scenario in
       fail "no window titled \"ステージデータ\" within 15 s"
       finish
     fi
-    # Let the dialog list the directory before the picture is taken.
+    # Let the dialog list the directory before the picture is taken, and
+    # take the window again: GTK may replace it while setting it up.
     sleep 1
+    if ! id=$(wait_window ステージデータ); then
+      fail "the window titled \"ステージデータ\" went away"
+      finish
+    fi
     shoot dialog
+    # Keys go to the focused window as typed ones do (XTEST), so that the
+    # dialog's own widgets take them.
     if [ "$scenario" = chooser_cancel ]; then
-      timeout 10 xdotool windowfocus --sync "$id" key --window "$id" Escape ||
+      timeout 10 xdotool windowfocus --sync "$id" key Escape ||
         fail "could not press Escape"
       wait_exit
       no_page
     else
       target="$work/run/stages.dat"
-      # Keys go to the focused window as typed ones do (XTEST), so that
-      # the location bar takes them.
       timeout 20 xdotool windowfocus --sync "$id" key ctrl+l \
         type --delay 20 "$target" || fail "could not type the path"
       sleep 0.5
