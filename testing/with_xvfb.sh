@@ -34,10 +34,14 @@ if [ ! -s "$tmp/display" ]; then
 fi
 export DISPLAY=":$(tr -d '\n' <"$tmp/display")"
 unset WAYLAND_DISPLAY
-# No session bus here: GTK's accessibility bridge and its settings store
-# would only warn. A home of its own keeps the user's settings and recent
-# files out of it.
-export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
+# A session bus of its own carries the accessibility tree that the tests
+# read (a11y_windows.py); settings stay in memory, and a home of its own
+# keeps the user's settings and recent files out of it. Texts of GTK's own
+# (button labels) are the untranslated ones.
+command -v dbus-run-session >/dev/null ||
+  { echo "with_xvfb.sh: dbus-run-session is not installed" >&2; exit 1; }
+unset NO_AT_BRIDGE DBUS_SESSION_BUS_ADDRESS
+export GSETTINGS_BACKEND=memory LC_ALL=C.UTF-8 LANGUAGE=
 mkdir "$tmp/home"
 export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" \
   XDG_DATA_HOME="$tmp/home/.local/share" XDG_CACHE_HOME="$tmp/home/.cache" \
@@ -45,7 +49,7 @@ export HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" \
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 set +e
-"$@"
+dbus-run-session -- "$@"
 status=$?
 set -e
 exit "$status"

@@ -8,6 +8,7 @@ packages=(
   cmake g++ make libgtest-dev libgmock-dev
   # the desktop windows, and their tests on a virtual display
   pkg-config libgtk-3-dev adwaita-icon-theme xvfb xdotool imagemagick bsdutils
+  dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0
   # the desktop entry's checks
   desktop-file-utils libxml2-utils
   # the example page in a browser, with fonts for its Japanese
