@@ -11,6 +11,8 @@
 #   missing_stage      the same for a stage file that is not there
 #   chooser_cancel     the dialog "ステージデータ"; Escape ends silently
 #   chooser_open       the dialog; a typed path and Enter write its page
+#   page_without_window a page written without a window: GTK never starts
+#   unreachable_display DISPLAY names no server: the console's texts
 # and with standard input on a terminal (under script), no window at all:
 #   terminal_missing_template, terminal_missing_stage, terminal_no_argument
 set -euo pipefail
@@ -220,6 +222,28 @@ case $scenario in
     fi
     [ "$status" = 0 ] || fail "exit status $status, expected 0"
     [ -z "$(program_stderr)" ] || fail "unexpected standard error: $(cat "$work/stderr")"
+    ;;
+
+  page_without_window)
+    # GTK loads the modules named here when it starts, and says so when one
+    # is missing: a run that shows nothing must not get that far.
+    (cd "$work/run" && GTK_MODULES=quarnel-start-probe timeout 30 "$work/bin/quarnel" stages.dat \
+       </dev/null >"$work/stdout" 2>"$work/stderr") || fail "exit status $?, expected 0"
+    [ -s "$work/run/stages.html" ] || fail "no page written"
+    [ ! -s "$work/stderr" ] || fail "GTK started: $(cat "$work/stderr")"
+    no_window_left
+    ;;
+
+  unreachable_display)
+    # A display that cannot be opened leaves the console's behaviour: the
+    # usage line and status 2 without an argument, and no wait.
+    status=0
+    (cd "$work/run" && DISPLAY=:2147483 timeout 30 "$work/bin/quarnel" \
+       </dev/null >"$work/stdout" 2>"$work/stderr") || status=$?
+    [ "$status" = 2 ] || fail "exit status $status, expected 2"
+    printf '%s\n' "使い方: quarnel ステージデータのファイル（ページは拡張子を .html にした名前で書かれます）" |
+      diff -u - "$work/stderr" >&2 || fail "standard error differs"
+    no_page
     ;;
 
   terminal_*)
