@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <memory>
 
 #include "platform/message_box.h"
@@ -42,19 +41,19 @@ using Window = std::unique_ptr<GtkWidget, WindowCloser>;
 struct GFreer {
   void operator()(void* memory) const { g_free(memory); }
 };
-using GString8 = std::unique_ptr<char, GFreer>;
+using GChars = std::unique_ptr<char, GFreer>;
 
 // Text for a label or a title: GTK takes only valid UTF-8, and a file name
 // may hold bytes that are not.
 std::string DisplayText(std::u16string_view text) {
   std::string bytes = EncodeUtf8(text);
-  GString8 valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
+  GChars valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
   return valid.get();
 }
 
 gboolean MatchesIgnoringCase(const GtkFileFilterInfo* info, gpointer pattern) {
   if (info->display_name == nullptr) return FALSE;
-  GString8 name(g_utf8_casefold(info->display_name, -1));
+  GChars name(g_utf8_casefold(info->display_name, -1));
   return g_pattern_match_simple(static_cast<const char*>(pattern), name.get());
 }
 
@@ -81,7 +80,7 @@ class DesktopFileChooser final : public FileChooser {
     if (gtk_dialog_run(GTK_DIALOG(dialog.get())) != GTK_RESPONSE_ACCEPT) {
       return {FileChoice::Status::Cancelled, {}, {}};
     }
-    GString8 path(gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog.get())));
+    GChars path(gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog.get())));
     if (path == nullptr) {
       return {FileChoice::Status::Failed, {}, u"gtk_file_chooser_get_filename: no local path"};
     }
@@ -117,7 +116,7 @@ GtkWidget* NewFileChooserWindow(const FileChooserRequest& request) {
   gtk_file_chooser_set_local_only(chooser, TRUE);
   // Start in the working directory, where a stage file given by name would
   // be looked for, rather than in the recent files.
-  GString8 here(g_get_current_dir());
+  GChars here(g_get_current_dir());
   gtk_file_chooser_set_current_folder(chooser, here.get());
   gtk_window_set_default_size(GTK_WINDOW(dialog), 760, 520);
 
