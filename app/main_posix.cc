@@ -1,4 +1,4 @@
-// The entry point of the console program.
+// The entry point of the Linux program, for a terminal and a desktop alike.
 #include <csignal>
 
 #include "app/program.h"
@@ -7,8 +7,8 @@ int main(int argc, char** argv) {
   // A write beyond a file-size limit must fail with an error the program
   // reports, not kill it halfway.
   std::signal(SIGXFSZ, SIG_IGN);
-  auto boxes = quarnel::MakeConsoleMessageBoxes();
-  auto chooser = quarnel::MakeConsoleFileChooser();
+  auto boxes = quarnel::MakeSystemMessageBoxes();
+  auto chooser = quarnel::MakeSystemFileChooser();
   auto process = quarnel::MakeSystemProcessInfo(argc, argv);
   auto files = quarnel::MakeSystemFileSystem();
   auto code_page = quarnel::MakeSystemCodePage();

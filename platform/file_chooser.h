@@ -33,6 +33,11 @@ class FileChooser {
 /// and answers `Unavailable`.
 std::unique_ptr<FileChooser> MakeConsoleFileChooser();
 
+/// The dialog of this process: a window where standard input is not a
+/// terminal and a display can be opened (tried on first use), else the
+/// console's usage line. It never prints while a window is shown.
+std::unique_ptr<FileChooser> MakeSystemFileChooser();
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PLATFORM_FILE_CHOOSER_H_

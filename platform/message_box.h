@@ -18,6 +18,13 @@ class MessageBoxService {
 /// "<title>: <text>", in UTF-8.
 std::unique_ptr<MessageBoxService> MakeConsoleMessageBoxes();
 
+/// The message boxes of this process. Each box is the console's line on
+/// standard error and, where standard input is not a terminal and a display
+/// can be opened, also a window that waits for OK. The display is tried on
+/// the first box or dialog, not before; a build without GTK has the console
+/// lines only.
+std::unique_ptr<MessageBoxService> MakeSystemMessageBoxes();
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PLATFORM_MESSAGE_BOX_H_

@@ -86,6 +86,8 @@ set +e
 (
   cd "$work/run"
   if [ -f "$case_dir/ulimit-f" ]; then ulimit -f "$(cat "$case_dir/ulimit-f")"; fi
+  # No display: these cases are the console program's, whatever the session.
+  unset DISPLAY WAYLAND_DISPLAY
   exec "${as_user[@]}" timeout 60 "$work/bin/quarnel" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
 )
 status=$?

@@ -5,7 +5,10 @@ cd "$(dirname "$0")/.."
 
 bash tools/install_deps.sh
 
-# The Linux console build: unit tests and the end-to-end cases.
+# The Linux build with its GTK 3 windows, which the configure step
+# requires: unit tests, the end-to-end cases, the windows and terminal runs
+# on Xvfb displays of their own, the install layout and the example page in
+# headless Chromium.
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
@@ -19,3 +22,9 @@ ctest --preset asan
 cmake --preset fuzz
 cmake --build --preset fuzz
 bash tools/fuzz_all.sh 60
+
+# The same program built without GTK: the console program, on the console
+# tests.
+cmake --preset console
+cmake --build --preset console
+ctest --preset console
