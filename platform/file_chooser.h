@@ -33,6 +33,9 @@ class FileChooser {
 /// and answers `Unavailable`.
 std::unique_ptr<FileChooser> MakeConsoleFileChooser();
 
+/// Windows: the common open-file dialog (GetOpenFileNameA).
+std::unique_ptr<FileChooser> MakeDialogFileChooser();
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PLATFORM_FILE_CHOOSER_H_

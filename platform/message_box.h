@@ -18,6 +18,9 @@ class MessageBoxService {
 /// "<title>: <text>", in UTF-8.
 std::unique_ptr<MessageBoxService> MakeConsoleMessageBoxes();
 
+/// Windows: MessageBoxW boxes.
+std::unique_ptr<MessageBoxService> MakeSystemMessageBoxes();
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PLATFORM_MESSAGE_BOX_H_
