@@ -9,7 +9,8 @@ namespace quarnel {
 /// The argument text of a Windows command line: everything after the
 /// program's own name and the blanks that end it, exactly as it stands (not
 /// split, not unquoted). The name runs to the next quotation mark when it
-/// starts with one, else to the first blank or tab, as Windows reads it.
+/// starts with one, else to the first blank or tab, as Windows itself reads
+/// it (CommandLineToArgvW).
 std::u16string ArgumentTextOf(std::u16string_view command_line);
 
 }  // namespace quarnel

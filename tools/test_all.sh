@@ -9,3 +9,11 @@ bash tools/install_deps.sh
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+
+# The Windows program, cross-built, and its tests under Wine on a virtual
+# screen: the unit tests, the end-to-end cases, its boxes and dialog, and
+# its version resource.
+cmake --preset windows
+cmake --build --preset windows
+cmake --build --preset windows --target quarnel_zip
+bash testing/windows/run_tests.sh
