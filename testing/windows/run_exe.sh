@@ -30,7 +30,7 @@ while kill -0 "$wine_pid" 2>/dev/null && [ "$SECONDS" -lt "$end" ]; do
       press_key "$id" Escape || true
     else
       sleep 0.3  # let it paint before the picture
-      text=$(window_text "$title" || true)
+      text=$(window_text "$title" | sed -n 's/^Static: //p' | grep -vx '\[picture\]' || true)
       if [ -n "${QUARNEL_SHOTS:-}" ]; then
         shot=$((shot + 1))
         screenshot "$id" "$QUARNEL_SHOTS/box-$shot.png" || true

@@ -2,8 +2,10 @@
 // box that it found by its title.
 //
 // usage: quarnel_window_text.exe TITLE
-// Writes, in UTF-8, one line per visible text control ("Static") of the first
-// visible top-level window titled TITLE; exits with 1 if there is none.
+// Writes, in UTF-8, one line "<class>: <text>" per visible control of the
+// first visible top-level window titled TITLE, in their order; a control that
+// shows an icon or a picture reads "Static: [picture]", and one that could
+// but shows none is left out. Exits with 1 if there is no such window.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,11 +33,32 @@ BOOL CALLBACK FindTitled(HWND window, LPARAM param) {
   return TRUE;
 }
 
-BOOL CALLBACK PrintStatic(HWND window, LPARAM) {
+BOOL CALLBACK PrintControl(HWND window, LPARAM) {
+  if (!IsWindowVisible(window)) return TRUE;
   wchar_t class_name[64] = {};
   GetClassNameW(window, class_name, 64);
-  std::wstring text = TextOf(window);
-  if (lstrcmpiW(class_name, L"Static") != 0 || text.empty()) return TRUE;
+  std::wstring text = std::wstring(class_name) + L": ";
+  LONG style = GetWindowLongW(window, GWL_STYLE);
+  bool picture = lstrcmpiW(class_name, L"Static") == 0 &&
+                 ((style & SS_TYPEMASK) == SS_ICON || (style & SS_TYPEMASK) == SS_BITMAP);
+  if (picture) {
+    bool icon = (style & SS_TYPEMASK) == SS_ICON;
+    LRESULT image = SendMessageW(window, STM_GETIMAGE, icon ? IMAGE_ICON : IMAGE_BITMAP, 0);
+    if (icon && image == 0) image = SendMessageW(window, STM_GETICON, 0, 0);
+    if (image == 0) return TRUE;
+  }
+  std::wstring shown = TextOf(window);
+  // A drop-down list has no text of its own: it shows its chosen item.
+  if (lstrcmpiW(class_name, L"ComboBox") == 0 && shown.empty()) {
+    LRESULT item = SendMessageW(window, CB_GETCURSEL, 0, 0);
+    LRESULT length = item == CB_ERR ? CB_ERR : SendMessageW(window, CB_GETLBTEXTLEN, item, 0);
+    if (length != CB_ERR) {
+      shown.assign(static_cast<size_t>(length) + 1, L'\0');
+      SendMessageW(window, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(shown.data()));
+      shown.resize(static_cast<size_t>(length));
+    }
+  }
+  text += picture ? L"[picture]" : shown;
   std::string bytes(text.size() * 4 + 1, '\0');
   int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                    bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
@@ -55,6 +78,6 @@ int wmain(int argc, wchar_t** argv) {
   Search search{argv[1]};
   EnumWindows(FindTitled, reinterpret_cast<LPARAM>(&search));
   if (search.found == nullptr) return 1;
-  EnumChildWindows(search.found, PrintStatic, 0);
+  EnumChildWindows(search.found, PrintControl, 0);
   return 0;
 }
