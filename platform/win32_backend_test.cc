@@ -153,6 +153,10 @@ TEST(Win32CodePage, DecodesCodePage932) {
       {"\x82\xA0\x82", false, u""},             // double-byte cut off at the end
       {"\x81\x20", false, u""},                 // no such trail byte
       {"\x85\x40", false, u""},                 // unassigned row
+      {"a\x80", false, u""},                     // single bytes only Windows has
+      {"\xA0", false, u""},
+      {"\xB1\xFD", false, u""},
+      {"\x81\x80", true, u"\u00F7"},             // 80 as a trail byte is fine
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "bytes " << testing::PrintToString(c.bytes));
@@ -170,8 +174,9 @@ TEST(Win32CodePage, EncodesWithoutLookAlikes) {
   const Case cases[] = {
       {u"", ""},
       {u"ステージ", "\x83\x58\x83\x65\x81\x5B\x83\x57"},
-      {u"\u00A5", "?"},                       // no best fit to "\"
-      {u"\u00E9t\u00E9", "?t?"},              // nor "e" for "é"
+      {u"\u00E9t\u00E9", "?t?"},              // no best fit to "e" for "é"
+      {u"\u00A5\u203E\u2212", "\\~\x81\x7C"},   // but these, as iconv has them
+      {u"\u0080\uF8F0", "??"},                // Windows-only characters
       {u"a\U0001F600b", "a?b"},               // one "?" for a surrogate pair
       {u"a\xD800" u"b\xDC00", "a?b?"},        // and one for each lone surrogate
       {u"\x20AC", "?"},
