@@ -34,6 +34,10 @@ rm -f "$display_file"
 rm -rf "$WINEPREFIX"
 echo "run_tests.sh: making the Wine prefix on display $DISPLAY"
 timeout 300 wineboot -i >/dev/null 2>&1 || { echo "run_tests.sh: wineboot failed" >&2; exit 1; }
+# Without a window manager Wine draws the title bars itself, so the pictures
+# of the boxes show their titles.
+timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 ||
+  { echo "run_tests.sh: cannot set up Wine's window frames" >&2; exit 1; }
 # One wine server for all runs, started outside any test's limits, once the
 # one of wineboot has gone.
 timeout 60 wineserver -w || true
