@@ -14,6 +14,10 @@ inline constexpr char16_t kNotFoundSuffix[] = u"が見つかりません";
 inline constexpr char16_t kCannotReadSuffix[] = u"が正しく読みこめません";
 inline constexpr char16_t kTemplateFileName[] = u"template.dat";
 
+/// The one box of a run that ran out of memory (the Windows program, which
+/// has no console to die on).
+inline constexpr char16_t kOutOfMemoryText[] = u"メモリが足りないため、処理を続けられません";
+
 inline constexpr char16_t kChooserTitle[] = u"ステージデータ";
 inline constexpr char16_t kChooserFilterName[] = u"ステージデータ(*.dat)";
 inline constexpr char16_t kChooserFilterPattern[] = u"*.dat";

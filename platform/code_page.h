@@ -20,7 +20,8 @@ class CodePage {
   virtual std::string Encode(std::u16string_view text) = 0;
 };
 
-/// Code page 932 on every system, whatever the locale.
+/// POSIX: code page 932, whatever the locale. Windows: the system's ANSI
+/// code page, which is 932 on the Japanese systems the program is made for.
 std::unique_ptr<CodePage> MakeSystemCodePage();
 
 }  // namespace quarnel

@@ -38,6 +38,9 @@ std::unique_ptr<FileChooser> MakeConsoleFileChooser();
 /// console's usage line. It never prints while a window is shown.
 std::unique_ptr<FileChooser> MakeSystemFileChooser();
 
+/// Windows: the common open-file dialog (GetOpenFileNameA).
+std::unique_ptr<FileChooser> MakeDialogFileChooser();
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PLATFORM_FILE_CHOOSER_H_

@@ -22,7 +22,7 @@ std::unique_ptr<MessageBoxService> MakeConsoleMessageBoxes();
 /// standard error and, where standard input is not a terminal and a display
 /// can be opened, also a window that waits for OK. The display is tried on
 /// the first box or dialog, not before; a build without GTK has the console
-/// lines only.
+/// lines only. On Windows: MessageBoxW boxes.
 std::unique_ptr<MessageBoxService> MakeSystemMessageBoxes();
 
 }  // namespace quarnel

@@ -21,6 +21,10 @@ class ProcessInfo {
 /// directory of /proc/self/exe.
 std::unique_ptr<ProcessInfo> MakeSystemProcessInfo(int argc, char** argv);
 
+/// Windows: the argument text of GetCommandLineW; the directory of the
+/// executable's module.
+std::unique_ptr<ProcessInfo> MakeSystemProcessInfo();
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PLATFORM_PROCESS_INFO_H_

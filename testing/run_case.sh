@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
 # Runs the built program on one case of testing/data and checks what it did.
 #
-# usage: run_case.sh QUARNEL DEFAULT_TEMPLATE CASE_DIR
+# usage: run_case.sh QUARNEL DEFAULT_TEMPLATE CASE_DIR [RUNNER...]
+#
+# With a RUNNER (such as testing/windows/run_exe.sh for the Windows program
+# under Wine), the run is RUNNER QUARNEL ARG...; the runner writes each
+# message the program shows to standard error as "<title>: <text>". The
+# program's Windows paths then read as their POSIX spelling, the system's
+# reason for a failed read or write is not compared, and these files of the
+# case take the place of status and stderr where the Windows program differs:
+#   windows-status, windows-stderr
 #
 # A case directory holds:
 #   input/        files the run starts with, in its working directory
@@ -30,11 +38,14 @@ set -euo pipefail
 quarnel=$1
 default_template=$2
 case_dir=$(cd "$3" && pwd)
+shift 3
+runner=("$@")
 
 work=$(mktemp -d)
 trap 'chmod -R u+rwX "$work" 2>/dev/null; rm -rf "$work"' EXIT
 mkdir "$work/bin" "$work/run" "$work/expected"
-cp "$quarnel" "$work/bin/quarnel"
+program=$work/bin/$(basename "$quarnel")
+cp "$quarnel" "$program"
 if [ -e "$case_dir/template.dat" ]; then
   cp -R "$case_dir/template.dat" "$work/bin/template.dat"
 elif [ ! -e "$case_dir/no-template" ]; then
@@ -85,22 +96,37 @@ fail() {
 set +e
 (
   cd "$work/run"
-  if [ -f "$case_dir/ulimit-f" ]; then ulimit -f "$(cat "$case_dir/ulimit-f")"; fi
+  if [ -f "$case_dir/ulimit-f" ]; then
+    # The Windows program cannot ignore the signal itself.
+    if [ "${#runner[@]}" -ne 0 ]; then trap '' XFSZ; fi
+    ulimit -f "$(cat "$case_dir/ulimit-f")"
+  fi
   # No display: these cases are the console program's, whatever the session.
   unset DISPLAY WAYLAND_DISPLAY
-  exec "${as_user[@]}" timeout 60 "$work/bin/quarnel" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
+  exec "${as_user[@]}" timeout 100 "${runner[@]}" "$program" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
 )
 status=$?
 set -e
 
 want_status=0
 [ -f "$case_dir/status" ] && want_status=$(cat "$case_dir/status")
+want_stderr=/dev/null
+[ -f "$case_dir/stderr" ] && want_stderr=$case_dir/stderr
+if [ "${#runner[@]}" -ne 0 ]; then
+  [ -f "$case_dir/windows-status" ] && want_status=$(cat "$case_dir/windows-status")
+  [ -f "$case_dir/windows-stderr" ] && want_stderr=$case_dir/windows-stderr
+fi
 [ "$status" = "$want_status" ] || fail "exit status $status, expected $want_status"
 
 sed "s|$work|WORK|g" "$work/stderr" > "$work/stderr.seen"
-want_stderr=/dev/null
-[ -f "$case_dir/stderr" ] && want_stderr=$case_dir/stderr
-diff -u "$want_stderr" "$work/stderr.seen" >&2 || fail "standard error differs"
+cp "$want_stderr" "$work/stderr.want"
+if [ "${#runner[@]}" -ne 0 ]; then
+  windows_work=$(printf 'Z:%s\\bin\\' "${work//\//\\}" | sed 's/[][\\.*^$|]/\\&/g')
+  reason='s/(に書きこめません|を読みこめません)（.*）$/\1（…）/'
+  sed -E -i -e "s|$windows_work|WORK/bin/|g" -e "$reason" "$work/stderr.seen"
+  sed -E -i -e "$reason" "$work/stderr.want"
+fi
+diff -u "$work/stderr.want" "$work/stderr.seen" >&2 || fail "standard error differs"
 [ -s "$work/stdout" ] && fail "unexpected standard output: $(cat "$work/stdout")"
 
 # The same names of the same types, and the same bytes in every file. (Not

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build and the whole test suite need.
+# Installs the Debian packages that the build and the whole test suite need:
+# the Linux build, and the Windows build with Wine (32-bit, from the i386
+# architecture), a virtual screen and the tools that answer its windows.
 # Runs apt-get as root, or through sudo for another user.
 set -euo pipefail
 
@@ -16,11 +18,23 @@ packages=(
   desktop-file-utils libxml2-utils
   # the example page in a browser, with fonts for its Japanese
   chromium fonts-noto-cjk fonts-dejavu-core python3
+  # The Windows program and its tests.
+  g++-mingw-w64-i686-posix googletest python3
+  wine wine32:i386
+  xvfb xdotool imagemagick icoutils fonts-noto-cjk locales
 )
 
-apt=(apt-get)
-if [ "$(id -u)" != 0 ]; then apt=(sudo apt-get); fi
+sudo=()
+if [ "$(id -u)" != 0 ]; then sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
-"${apt[@]}" update -qq
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
+"${sudo[@]}" apt-get update -qq
 # Another package run on the machine may hold the lock for a while.
-"${apt[@]}" -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
+  "${packages[@]}" >/dev/null
+# Wine takes its ANSI code page, 932 for Japanese, from the locale.
+if ! locale -a | grep -qix 'ja_JP.utf8'; then
+  "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi

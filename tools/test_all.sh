@@ -28,3 +28,11 @@ bash tools/fuzz_all.sh 60
 cmake --preset console
 cmake --build --preset console
 ctest --preset console
+
+# The Windows program, cross-built, and its tests under Wine on a virtual
+# screen: the unit tests, the end-to-end cases, its boxes and dialog, and
+# its version resource.
+cmake --preset windows
+cmake --build --preset windows
+cmake --build --preset windows --target quarnel_zip
+bash testing/windows/run_tests.sh

@@ -1,0 +1,129 @@
+#include <windows.h>
+
+#include <climits>
+
+#include "platform/code_page.h"
+
+namespace quarnel {
+namespace {
+
+bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Code page 932 as Linux's iconv has it, where Windows's differs; so the
+// Windows program writes the same bytes as the Linux one.
+//
+// Nine characters that Windows encodes only by best fit (which would also
+// turn "é" into "e"), and iconv as these bytes.
+struct OneWay {
+  char16_t c;
+  const char* bytes;
+};
+constexpr OneWay kOneWay[] = {
+    {0x00A2, "\x81\x91"}, {0x00A3, "\x81\x92"}, {0x00A5, "\x5C"},
+    {0x00AC, "\x81\xCA"}, {0x2014, "\x81\x5C"}, {0x2016, "\x81\x61"},
+    {0x203E, "\x7E"},      {0x2212, "\x81\x7C"}, {0x301C, "\x81\x60"},
+};
+
+// The single bytes 80, A0, FD, FE and FF are text only on Windows (as
+// U+0080 and U+F8F0 to U+F8F3); elsewhere they are invalid.
+bool IsWindowsOnlyByte(unsigned char b) { return b == 0x80 || b == 0xA0 || b >= 0xFD; }
+bool IsWindowsOnlyCharacter(char16_t c) { return c == 0x0080 || (c >= 0xF8F0 && c <= 0xF8F3); }
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// What the character needs instead of the system's conversion, if anything:
+// its bytes, or "?" for a character iconv does not have.
+const char* Special(char16_t c) {
+  if (IsSurrogate(c) || IsWindowsOnlyCharacter(c)) return "?";
+  for (const auto& one_way : kOneWay) {
+    if (one_way.c == c) return one_way.bytes;
+  }
+  return nullptr;
+}
+
+class Win32CodePage final : public CodePage {
+ public:
+  bool Decode(std::string_view bytes, std::u16string* text) override {
+    text->clear();
+    if (bytes.empty()) return true;
+    if (bytes.size() > INT_MAX) return false;
+    if (is_932_) {
+      for (size_t i = 0; i < bytes.size(); ++i) {
+        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (IsLeadByte(b)) {
+          ++i;  // the trail byte is checked by the conversion
+        } else if (IsWindowsOnlyByte(b)) {
+          return false;
+        }
+      }
+    }
+    // Every character takes one or two bytes and becomes one code unit.
+    text->resize(bytes.size());
+    int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(),
+                                     static_cast<int>(bytes.size()),
+                                     reinterpret_cast<wchar_t*>(text->data()),
+                                     static_cast<int>(text->size()));
+    if (length <= 0) return false;
+    text->resize(static_cast<size_t>(length));
+    return true;
+  }
+
+  std::string Encode(std::u16string_view text) override {
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    // The code page converts one code unit at a time, so a surrogate pair
+    // would come out as two "?"; it is one character, and one "?".
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+      const char* special = i < text.size() ? SpecialFor(text[i]) : nullptr;
+      if (i < text.size() && special == nullptr) continue;
+      AppendRun(text.substr(start, i - start), &bytes);
+      if (i == text.size()) break;
+      bytes += special;
+      if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        ++i;
+      }
+      start = i + 1;
+    }
+    return bytes;
+  }
+
+ private:
+  const char* SpecialFor(char16_t c) const {
+    if (is_932_) return Special(c);
+    return IsSurrogate(c) ? "?" : nullptr;
+  }
+
+  // Encodes text without surrogates. Without best fit a character the code
+  // page lacks becomes "?" instead of a look-alike (U+00A5 is not "\").
+  static void AppendRun(std::u16string_view run, std::string* bytes) {
+    while (!run.empty()) {
+      // Pieces small enough for an int count of bytes.
+      size_t piece = run.size() < (1u << 28) ? run.size() : (1u << 28);
+      size_t at = bytes->size();
+      bytes->resize(at + piece * 2);
+      BOOL used_default = FALSE;
+      int length = WideCharToMultiByte(
+          CP_ACP, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(run.data()),
+          static_cast<int>(piece), bytes->data() + at, static_cast<int>(piece * 2), "?",
+          &used_default);
+      if (length <= 0) {
+        bytes->resize(at);
+        bytes->append(piece, '?');
+      } else {
+        bytes->resize(at + static_cast<size_t>(length));
+      }
+      run.remove_prefix(piece);
+    }
+  }
+
+  bool is_932_ = GetACP() == 932;
+};
+
+}  // namespace
+
+std::unique_ptr<CodePage> MakeSystemCodePage() {
+  return std::make_unique<Win32CodePage>();
+}
+
+}  // namespace quarnel

@@ -1,0 +1,262 @@
+// The Win32 backends on a real file system, in a temporary directory.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/code_page.h"
+#include "platform/file_chooser_win32.h"
+#include "platform/file_system.h"
+#include "platform/process_info.h"
+#include "platform/win32_util.h"
+#include "testing/fake_platform.h"
+
+namespace quarnel {
+namespace {
+
+class Win32BackendTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t base[MAX_PATH + 1];
+    ASSERT_NE(GetTempPathW(MAX_PATH + 1, base), 0u);
+    for (unsigned i = 0; i < 100; ++i) {
+      dir = FromWide(base, wcslen(base)) + u"quarnel-" +
+            Utf16(std::to_string(GetCurrentProcessId()) + "-" + std::to_string(i));
+      if (CreateDirectoryW(Wide(dir), nullptr)) return;
+    }
+    FAIL() << "no temporary directory";
+  }
+  void TearDown() override {
+    for (const auto& name : Names()) {
+      std::u16string path = Path(name);
+      SetFileAttributesW(Wide(path), FILE_ATTRIBUTE_NORMAL);
+      if (!DeleteFileW(Wide(path))) RemoveDirectoryW(Wide(path));
+    }
+    RemoveDirectoryW(Wide(dir));
+  }
+  static std::u16string Utf16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+  }
+  std::u16string Path(const std::u16string& name) { return dir + u"\\" + name; }
+  void Put(const std::u16string& name, const std::string& bytes) {
+    Handle file(CreateFileW(Wide(Path(name)), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.ok());
+    DWORD n = 0;
+    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n,
+                            nullptr));
+  }
+  std::string Get(const std::u16string& name) {
+    std::string bytes;
+    std::u16string error;
+    EXPECT_EQ(files->ReadFile(Path(name), &bytes, &error), FileSystem::ReadStatus::Ok);
+    return bytes;
+  }
+  std::vector<std::u16string> Names() {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(dir + u"\\*"), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      std::u16string name = FromWide(found.cFileName, wcslen(found.cFileName));
+      if (name != u"." && name != u"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+  }
+
+  std::u16string dir;
+  std::unique_ptr<FileSystem> files = MakeSystemFileSystem();
+};
+
+TEST_F(Win32BackendTest, OrdinaryFilesOnly) {
+  Put(u"a b.dat", "x");
+  Put(u"ステージ.dat", "x");
+  Put(u"hidden.dat", "x");
+  Put(u"system.dat", "x");
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"hidden.dat")), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"system.dat")), FILE_ATTRIBUTE_SYSTEM));
+  ASSERT_TRUE(CreateDirectoryW(Wide(Path(u"template.dat")), nullptr));
+  EXPECT_TRUE(files->IsOrdinaryFile(Path(u"a b.dat")));
+  EXPECT_TRUE(files->IsOrdinaryFile(Path(u"ステージ.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(Path(u"hidden.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(Path(u"system.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(Path(u"template.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(Path(u"a*.dat")));  // no patterns
+  EXPECT_FALSE(files->IsOrdinaryFile(Path(u"a?b.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(Path(u"missing.dat")));
+  EXPECT_FALSE(files->IsOrdinaryFile(u"NUL"));
+  EXPECT_FALSE(files->IsOrdinaryFile(u"\"" + Path(u"a b.dat") + u"\""));  // quotes are no syntax
+}
+
+TEST_F(Win32BackendTest, SameFileByIdentity) {
+  Put(u"s.html", "x");
+  Put(u"t.html", "x");
+  ASSERT_TRUE(CreateHardLinkW(Wide(Path(u"link.html")), Wide(Path(u"s.html")), nullptr));
+  EXPECT_TRUE(files->IsSameFile(Path(u"s.html"), dir + u"\\.\\s.html"));
+  EXPECT_TRUE(files->IsSameFile(Path(u"s.html"), dir + u"/S.HTML"));
+  EXPECT_TRUE(files->IsSameFile(Path(u"link.html"), Path(u"s.html")));
+  EXPECT_FALSE(files->IsSameFile(Path(u"s.html"), Path(u"t.html")));
+  EXPECT_FALSE(files->IsSameFile(Path(u"s.dat"), Path(u"s.html")));
+}
+
+TEST_F(Win32BackendTest, ReadsWholeFiles) {
+  std::string big(300000, 'x');
+  big[299999] = 'y';
+  Put(u"big", big);
+  EXPECT_EQ(Get(u"big"), big);
+  Put(u"empty", "");
+  EXPECT_EQ(Get(u"empty"), "");
+  std::string bytes;
+  std::u16string error;
+  EXPECT_EQ(files->ReadFile(Path(u"missing"), &bytes, &error), FileSystem::ReadStatus::NotFound);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(files->ReadFile(Path(u"no\\such\\dir"), &bytes, &error),
+            FileSystem::ReadStatus::NotFound);
+}
+
+TEST_F(Win32BackendTest, WriteReplacesAndLeavesNoTemporaryFile) {
+  Put(u"page.html", "old page, longer than the new one");
+  std::u16string error;
+  ASSERT_TRUE(files->WriteFile(Path(u"page.html"), "new\r\n", &error)) << Utf8(error);
+  EXPECT_EQ(Get(u"page.html"), "new\r\n");
+  ASSERT_TRUE(files->WriteFile(Path(u"ページ.html"), "", &error)) << Utf8(error);
+  EXPECT_EQ(Get(u"ページ.html"), "");
+  EXPECT_EQ(Names().size(), 2u);
+}
+
+TEST_F(Win32BackendTest, FailedWriteReportsAndLeavesNothing) {
+  std::u16string error;
+  EXPECT_FALSE(files->WriteFile(Path(u"missing\\page.html"), "x", &error));
+  EXPECT_NE(Utf8(error).find("CreateFileW: "), std::string::npos) << Utf8(error);
+  // A directory in the page's place cannot be replaced; the old one stays.
+  ASSERT_TRUE(CreateDirectoryW(Wide(Path(u"page.html")), nullptr));
+  error.clear();
+  EXPECT_FALSE(files->WriteFile(Path(u"page.html"), "x", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
+}
+
+TEST(Win32CodePage, DecodesCodePage932) {
+  auto code_page = MakeSystemCodePage();
+  ASSERT_EQ(GetACP(), 932u) << "the tests need the Japanese ANSI code page";
+  struct Case { std::string bytes; bool ok; std::u16string want; };
+  const Case cases[] = {
+      {"", true, u""},
+      {"abc\r\n", true, u"abc\r\n"},
+      {"\x83\x58\x83\x65\x81\x5B\x83\x57", true, u"ステージ"},
+      {"\xB1\xB2", true, u"ｱｲ"},                // half-width katakana
+      {"\x82\xA0\x82", false, u""},             // double-byte cut off at the end
+      {"\x81\x20", false, u""},                 // no such trail byte
+      {"\x85\x40", false, u""},                 // unassigned row
+      {"a\x80", false, u""},                     // single bytes only Windows has
+      {"\xA0", false, u""},
+      {"\xB1\xFD", false, u""},
+      {"\x81\x80", true, u"\u00F7"},             // 80 as a trail byte is fine
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "bytes " << testing::PrintToString(c.bytes));
+    std::u16string text;
+    ASSERT_EQ(code_page->Decode(c.bytes, &text), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(Utf8(text), Utf8(c.want));
+    }
+  }
+}
+
+TEST(Win32CodePage, EncodesWithoutLookAlikes) {
+  auto code_page = MakeSystemCodePage();
+  struct Case { std::u16string text; std::string want; };
+  const Case cases[] = {
+      {u"", ""},
+      {u"ステージ", "\x83\x58\x83\x65\x81\x5B\x83\x57"},
+      {u"\u00E9t\u00E9", "?t?"},              // no best fit to "e" for "é"
+      {u"\u00A5\u203E\u2212", "\\~\x81\x7C"},   // but these, as iconv has them
+      {u"\u0080\uF8F0", "??"},                // Windows-only characters
+      {u"a\U0001F600b", "a?b"},               // one "?" for a surrogate pair
+      {u"a\xD800" u"b\xDC00", "a?b?"},        // and one for each lone surrogate
+      {u"\x20AC", "?"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf8(c.text));
+    EXPECT_EQ(testing::PrintToString(code_page->Encode(c.text)), testing::PrintToString(c.want));
+  }
+}
+
+TEST(Win32ProcessInfo, ExecutableDirectoryHoldsTheProgram) {
+  auto process = MakeSystemProcessInfo();
+  std::u16string directory = process->ExecutableDirectory();
+  ASSERT_FALSE(directory.empty());
+  EXPECT_NE(directory.back(), u'\\');
+  std::u16string self = directory + u"\\quarnel_tests.exe";
+  EXPECT_NE(GetFileAttributesW(Wide(self)), INVALID_FILE_ATTRIBUTES) << Utf8(self);
+}
+
+TEST(Win32FileChooser, FillsTheRecordAsTheDialogExpects) {
+  AnsiDialogTexts texts{"title", std::string("name\0*.dat\0\0", 12)};
+  char buffer[kFileBufferSize] = {};
+  OpenFileRecord record;
+  std::memset(&record, 0xAB, sizeof record);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  FillOpenFileRecord(instance, texts, buffer, &record);
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&record);
+  auto word = [&](size_t offset) {
+    uint32_t value;
+    std::memcpy(&value, bytes + offset, 4);
+    return value;
+  };
+  EXPECT_EQ(word(0), 76u);
+  EXPECT_EQ(word(4), 0u);
+  EXPECT_EQ(word(8), reinterpret_cast<uintptr_t>(instance));
+  EXPECT_EQ(word(12), reinterpret_cast<uintptr_t>(texts.filter.c_str()));
+  EXPECT_EQ(word(24), 1u);
+  EXPECT_EQ(word(28), reinterpret_cast<uintptr_t>(buffer));
+  EXPECT_EQ(word(32), 512u);
+  EXPECT_EQ(word(48), reinterpret_cast<uintptr_t>(texts.title.c_str()));
+  EXPECT_EQ(word(52), 0x281004u);
+  EXPECT_STREQ(reinterpret_cast<const char*>(word(60)), "*.*");
+  for (size_t offset : {16, 20, 36, 40, 44, 56, 64, 68, 72}) {
+    EXPECT_EQ(word(offset), 0u) << "offset " << offset;
+  }
+}
+
+TEST(Win32FileChooser, TakesThePathBeforeThePairOfNuls) {
+  struct Case { std::string buffer; bool ok; std::string want; };
+  const std::string long_path(511, 'a');
+  const Case cases[] = {
+      {std::string(512, '\0'), true, ""},                                        // cancelled
+      {"C:\\data\\stages.dat" + std::string(494, '\0'), true, "C:\\data\\stages.dat"},
+      {std::string(510, 'a') + std::string(2, '\0'), true, std::string(510, 'a')},
+      {long_path + '\0', true, long_path},                   // fills the buffer
+      {std::string(512, 'a'), false, ""},                    // no end at all
+  };
+  // The buffer ends where a page that may not be read begins, so a read
+  // past its end stops the test.
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  char* pages = static_cast<char*>(
+      VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  ASSERT_NE(pages, nullptr);
+  DWORD old_protection;
+  ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS,
+                             &old_protection));
+  char* buffer = pages + system.dwPageSize - kFileBufferSize;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    ASSERT_EQ(cases[i].buffer.size(), kFileBufferSize);
+    std::memcpy(buffer, cases[i].buffer.data(), kFileBufferSize);
+    std::string path;
+    EXPECT_EQ(PathInFileBuffer(buffer, kFileBufferSize, &path), cases[i].ok);
+    if (cases[i].ok) {
+      EXPECT_EQ(path, cases[i].want);
+    }
+  }
+  VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""Reads quarnel.exe back and checks what Windows shows of it: a 32-bit GUI
+program that needs only system DLLs, its icon, and every field of its
+version resource; and that the zip holds the program and the template.
+
+usage: check_exe.py QUARNEL_EXE ZIP TEMPLATE
+"""
+import struct
+import sys
+import zipfile
+
+RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "comdlg32.dll", "msvcrt.dll", "gdi32.dll",
+               "advapi32.dll", "shell32.dll"}
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+
+
+class Pe:
+    def __init__(self, data):
+        self.data = data
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("not a PE file")
+        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        optional = pe + 24
+        self.magic = struct.unpack_from("<H", data, optional)[0]
+        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
+        directories = optional + 96  # PE32
+        self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
+        self.sections = []
+        table = optional + optional_size
+        for i in range(sections):
+            _, vsize, vaddr, rsize, raddr = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            self.sections.append((vaddr, max(vsize, rsize), raddr))
+
+    def offset(self, rva):
+        for vaddr, size, raddr in self.sections:
+            if vaddr <= rva < vaddr + size:
+                return rva - vaddr + raddr
+        raise ValueError("address %#x is in no section" % rva)
+
+    def imports(self):
+        rva, size = self.directories[1]
+        names, at = [], self.offset(rva)
+        while True:
+            entry = struct.unpack_from("<IIIII", self.data, at)
+            if entry == (0, 0, 0, 0, 0):
+                return names
+            name_at = self.offset(entry[3])
+            names.append(self.data[name_at:self.data.index(b"\0", name_at)].decode("ascii"))
+            at += 20
+
+    def resources(self):
+        """{type: [(name, language, bytes)]}, names and types as numbers."""
+        rva, _ = self.directories[2]
+        if rva == 0:
+            return {}
+        base = self.offset(rva)
+
+        def entries(at):
+            named, numbered = struct.unpack_from("<HH", self.data, at + 12)
+            for i in range(named + numbered):
+                ident, target = struct.unpack_from("<II", self.data, at + 16 + 8 * i)
+                yield ident, target
+
+        found = {}
+        for kind, to_names in entries(base):
+            for name, to_languages in entries(base + (to_names & 0x7FFFFFFF)):
+                for language, to_data in entries(base + (to_languages & 0x7FFFFFFF)):
+                    data_rva, size = struct.unpack_from("<II", self.data, base + to_data)
+                    at = self.offset(data_rva)
+                    found.setdefault(kind, []).append((name, language, self.data[at:at + size]))
+        return found
+
+
+def version_block(data, at):
+    """One node of a version resource: (key, value bytes, children, end)."""
+    length, value_length, kind = struct.unpack_from("<HHH", data, at)
+    end = at + length
+    key_at = at + 6
+    key_end = key_at
+    while data[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+    key = data[key_at:key_end].decode("utf-16-le")
+    value_at = (key_end + 2 + 3) & ~3
+    value_size = value_length * 2 if kind == 1 else value_length
+    value = data[value_at:value_at + value_size]
+    children = []
+    child = (value_at + value_size + 3) & ~3
+    while child < end:
+        node = version_block(data, child)
+        children.append(node)
+        child = (node[3] + 3) & ~3
+    return key, value, children, end
+
+
+def main():
+    exe, zip_path, template = sys.argv[1:4]
+    with open(exe, "rb") as f:
+        pe = Pe(f.read())
+    check(pe.machine == 0x14C, "not a 32-bit x86 program (machine %#x)" % pe.machine)
+    check(pe.magic == 0x10B, "not PE32")
+    check(pe.subsystem == 2, "not a GUI program (subsystem %d)" % pe.subsystem)
+    dlls = {name.lower() for name in pe.imports()}
+    check(dlls <= SYSTEM_DLLS, "needs DLLs beside the system's: %s" % sorted(dlls - SYSTEM_DLLS))
+
+    resources = pe.resources()
+    check(RT_GROUP_ICON in resources and RT_ICON in resources, "no icon")
+    if RT_GROUP_ICON in resources:
+        group = resources[RT_GROUP_ICON][0][2]
+        count = struct.unpack_from("<HHH", group, 0)[2]
+        sizes = sorted(group[6 + 14 * i] or 256 for i in range(count))
+        check(16 in sizes and 32 in sizes, "the icon lacks 16 or 32 pixels: %s" % sizes)
+
+    versions = resources.get(RT_VERSION, [])
+    check(len(versions) == 1, "%d version resources" % len(versions))
+    if versions:
+        check(versions[0][1] == 0x0411, "version resource language %#x" % versions[0][1])
+        key, fixed, children, _ = version_block(versions[0][2], 0)
+        check(key == "VS_VERSION_INFO", "version resource key %r" % key)
+        (signature, _, file_ms, file_ls, product_ms, product_ls) = struct.unpack_from("<6I", fixed, 0)
+        check(signature == 0xFEEF04BD, "no fixed version information")
+        check((file_ms, file_ls) == (0x10000, 0), "file version %#x.%#x" % (file_ms, file_ls))
+        check((product_ms, product_ls) == (0x10000, 0), "product version %#x.%#x" % (product_ms, product_ls))
+        blocks = {child[0]: child for child in children}
+        tables = {t[0]: t for t in blocks.get("StringFileInfo", ("", b"", [], 0))[2]}
+        check(list(tables) == ["041104B0"], "string tables %s" % list(tables))
+        strings = {}
+        for entry in tables.get("041104B0", ("", b"", [], 0))[2]:
+            strings[entry[0]] = entry[1].decode("utf-16-le").rstrip("\0")
+        want = {"FileVersion": "1.00", "ProductVersion": "1.00", "ProductName": "quarnel",
+                "InternalName": "quarnel", "OriginalFilename": "quarnel.exe"}
+        for name, value in want.items():
+            check(strings.get(name) == value, "%s is %r, expected %r" % (name, strings.get(name), value))
+        translations = {v[0]: v[1] for v in blocks.get("VarFileInfo", ("", b"", [], 0))[2]}
+        check(translations.get("Translation") == struct.pack("<HH", 0x0411, 1200),
+              "translation %r" % translations.get("Translation"))
+
+    with zipfile.ZipFile(zip_path) as z:
+        names = sorted(z.namelist())
+        check(names == ["quarnel.exe", "template.dat"], "the zip holds %s" % names)
+        if names == ["quarnel.exe", "template.dat"]:
+            with open(exe, "rb") as f:
+                check(z.read("quarnel.exe") == f.read(), "the zip's quarnel.exe differs")
+            with open(template, "rb") as f:
+                check(z.read("template.dat") == f.read(), "the zip's template.dat differs")
+
+    for failure in failures:
+        print("FAIL:", failure, file=sys.stderr)
+    if failures:
+        sys.exit(1)
+    print("quarnel.exe and its zip: ok")
+
+
+if __name__ == "__main__":
+    main()
