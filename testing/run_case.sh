@@ -101,8 +101,10 @@ set +e
     if [ "${#runner[@]}" -ne 0 ]; then trap '' XFSZ; fi
     ulimit -f "$(cat "$case_dir/ulimit-f")"
   fi
-  # No display: these cases are the console program's, whatever the session.
-  unset DISPLAY WAYLAND_DISPLAY
+  # No display for the Linux program: these cases are the console's,
+  # whatever the session. The Windows program's boxes are answered on the
+  # runner's virtual screen.
+  if [ "${#runner[@]}" -eq 0 ]; then unset DISPLAY WAYLAND_DISPLAY; fi
   exec "${as_user[@]}" timeout 100 "${runner[@]}" "$program" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
 )
 status=$?
