@@ -10,6 +10,7 @@
 # reason for a failed read or write is not compared, and these files of the
 # case take the place of status and stderr where the Windows program differs:
 #   windows-status, windows-stderr
+#   posix-only    the case is left out of the Windows program's suite (says why)
 #
 # A case directory holds:
 #   input/        files the run starts with, in its working directory
