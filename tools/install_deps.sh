@@ -16,6 +16,10 @@ packages=(
   dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0
   # the desktop entry's checks
   desktop-file-utils libxml2-utils
+  # the Debian package: made with CPack (dpkg-shlibdeps), checked by
+  # lintian, its man pages, AppStream metadata and the file types the
+  # desktop sees
+  dpkg-dev lintian man-db appstream shared-mime-info gzip
   # the example page in a browser, with fonts for its Japanese
   chromium fonts-noto-cjk fonts-dejavu-core python3
   # The Windows program and its tests.
