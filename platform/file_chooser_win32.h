@@ -12,8 +12,9 @@
 
 namespace quarnel {
 
-/// The dialog's record in its 76-byte form, the one every version of the
-/// common dialogs accepts.
+/// The dialog's record in its oldest form, the one every version of the
+/// common dialogs accepts: 76 bytes in a 32-bit program, the same fields in
+/// the native layout in a 64-bit one.
 using OpenFileRecord = OPENFILENAME_NT4A;
 
 /// The file buffer: 512 bytes, so the longest path it holds has 511.

@@ -203,25 +203,34 @@ TEST(Win32FileChooser, FillsTheRecordAsTheDialogExpects) {
   std::memset(&record, 0xAB, sizeof record);
   HINSTANCE instance = GetModuleHandleW(nullptr);
   FillOpenFileRecord(instance, texts, buffer, &record);
-  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&record);
-  auto word = [&](size_t offset) {
-    uint32_t value;
-    std::memcpy(&value, bytes + offset, 4);
-    return value;
-  };
-  EXPECT_EQ(word(0), 76u);
-  EXPECT_EQ(word(4), 0u);
-  EXPECT_EQ(word(8), reinterpret_cast<uintptr_t>(instance));
-  EXPECT_EQ(word(12), reinterpret_cast<uintptr_t>(texts.filter.c_str()));
-  EXPECT_EQ(word(24), 1u);
-  EXPECT_EQ(word(28), reinterpret_cast<uintptr_t>(buffer));
-  EXPECT_EQ(word(32), 512u);
-  EXPECT_EQ(word(48), reinterpret_cast<uintptr_t>(texts.title.c_str()));
-  EXPECT_EQ(word(52), 0x281004u);
-  EXPECT_STREQ(reinterpret_cast<const char*>(word(60)), "*.*");
-  for (size_t offset : {16, 20, 36, 40, 44, 56, 64, 68, 72}) {
-    EXPECT_EQ(word(offset), 0u) << "offset " << offset;
-  }
+  // The fields are read by name, so the check holds for either layout; the
+  // 32-bit program's offsets are fixed where the record is filled.
+  EXPECT_EQ(record.lStructSize, sizeof(OpenFileRecord));
+  EXPECT_EQ(record.hwndOwner, nullptr);
+  EXPECT_EQ(record.hInstance, instance);
+  EXPECT_EQ(record.lpstrFilter, texts.filter.c_str());
+  EXPECT_EQ(record.nFilterIndex, 1u);
+  EXPECT_EQ(record.lpstrFile, buffer);
+  EXPECT_EQ(record.nMaxFile, 512u);
+  EXPECT_EQ(record.lpstrTitle, texts.title.c_str());
+  EXPECT_EQ(record.Flags, 0x281004u);
+  EXPECT_STREQ(record.lpstrDefExt, "*.*");
+  EXPECT_EQ(record.lpstrCustomFilter, nullptr);
+  EXPECT_EQ(record.nMaxCustFilter, 0u);
+  EXPECT_EQ(record.lpstrFileTitle, nullptr);
+  EXPECT_EQ(record.nMaxFileTitle, 0u);
+  EXPECT_EQ(record.lpstrInitialDir, nullptr);
+  EXPECT_EQ(record.nFileOffset, 0u);
+  EXPECT_EQ(record.nFileExtension, 0u);
+  EXPECT_EQ(record.lCustData, 0);
+  EXPECT_EQ(record.lpfnHook, nullptr);
+  EXPECT_EQ(record.lpTemplateName, nullptr);
+  // Nothing of the earlier contents is left, padding included: a record
+  // filled over other bytes is the same, byte for byte.
+  OpenFileRecord again;
+  std::memset(&again, 0x54, sizeof again);
+  FillOpenFileRecord(instance, texts, buffer, &again);
+  EXPECT_EQ(std::memcmp(&record, &again, sizeof record), 0);
 }
 
 TEST(Win32FileChooser, TakesThePathBeforeThePairOfNuls) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build and the whole test suite need:
-# the Linux build, and the Windows build with Wine (32-bit, from the i386
-# architecture), a virtual screen and the tools that answer its windows.
+# the Linux build, and the Windows builds with Wine (32-bit, from the i386
+# architecture, and 64-bit), a virtual screen and the tools that answer its
+# windows.
 # Runs apt-get as root, or through sudo for another user.
 set -euo pipefail
 
@@ -22,9 +23,11 @@ packages=(
   dpkg-dev lintian man-db appstream shared-mime-info gzip
   # the example page in a browser, with fonts for its Japanese
   chromium fonts-noto-cjk fonts-dejavu-core python3
-  # The Windows program and its tests.
-  g++-mingw-w64-i686-posix googletest python3
-  wine wine32:i386
+  # The Windows program and its tests: the shipped 32-bit program runs
+  # under 32-bit Wine where the machine executes 32-bit code, and its 64-bit
+  # twin under 64-bit Wine everywhere else.
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest python3
+  wine wine32:i386 wine64
   xvfb xdotool imagemagick icoutils fonts-noto-cjk locales
 )
 

@@ -31,8 +31,12 @@ ctest --preset console
 
 # The Windows program, cross-built, and its tests under Wine on a virtual
 # screen: the unit tests, the end-to-end cases, its boxes and dialog, and
-# its version resource.
+# its version resource. The suite runs the shipped 32-bit program where this
+# machine executes 32-bit code, and its 64-bit twin where it does not; it
+# says which at its start and its end.
 cmake --preset windows
 cmake --build --preset windows
 cmake --build --preset windows --target quarnel_zip
+cmake --preset windows64
+cmake --build --preset windows64
 bash testing/windows/run_tests.sh

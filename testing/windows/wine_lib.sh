@@ -2,6 +2,8 @@
 # windows they open; sourced by the Windows tests.
 #
 # The caller has set WINEPREFIX, DISPLAY (an Xvfb screen) and:
+#   QUARNEL_WINE         the Wine loader that runs the build's programs
+#                        (32-bit or 64-bit; plain `wine` when unset)
 #   QUARNEL_LAUNCH       quarnel_launch.exe (starts a program with a raw command line)
 #   QUARNEL_WINDOW_TEXT  quarnel_window_text.exe (prints the texts of a window)
 # Every wait is bounded; a window that does not come or go is a failure.
@@ -20,7 +22,7 @@ start_windows_program() {
   wine_args_file=$(mktemp)
   wine_log=$(mktemp)
   printf '%s' "$argument_text" > "$wine_args_file"
-  timeout 90 wine "$QUARNEL_LAUNCH" "$(windows_path "$(realpath "$program")")" \
+  timeout 90 "${QUARNEL_WINE:-wine}" "$QUARNEL_LAUNCH" "$(windows_path "$(realpath "$program")")" \
     "$(windows_path "$wine_args_file")" 2>"$wine_log" &
   wine_pid=$!
 }
@@ -68,7 +70,7 @@ wait_window_gone() {
 
 # The texts shown by the window titled TITLE, one a line.
 window_text() {
-  timeout 30 wine "$QUARNEL_WINDOW_TEXT" "$1" | tr -d '\r'
+  timeout 30 "${QUARNEL_WINE:-wine}" "$QUARNEL_WINDOW_TEXT" "$1" | tr -d '\r'
 }
 
 # Presses KEY in window ID, after giving it the focus.
