@@ -62,6 +62,11 @@ system_dirs=/usr/local/share:/usr/share
 before=$(file_types_snapshot "$system_dirs" "$example")
 
 dpkg_run -i "$deb" || { fail "dpkg -i failed"; exit 1; }
+# The desktop database and the icon cache are refreshed by the triggers of
+# the packages that own them.
+for trigger in desktop-file-utils hicolor-icon-theme; do
+  grep -q "^Processing triggers for $trigger " "$work/dpkg.log" || fail "dpkg ran no $trigger trigger"
+done
 dpkg-query -W -f '${Status}\n' quarnel | grep -qx 'install ok installed' || fail "not installed"
 dpkg -L quarnel >"$work/files"
 ! grep -q '^/usr/share/mime' "$work/files" || fail "the package installs a file type"

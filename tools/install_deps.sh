@@ -20,7 +20,7 @@ packages=(
   # the Debian package: made with CPack (dpkg-shlibdeps), checked by
   # lintian, its man pages, AppStream metadata and the file types the
   # desktop sees
-  dpkg-dev lintian man-db appstream shared-mime-info gzip
+  dpkg-dev lintian man-db appstream shared-mime-info hicolor-icon-theme gzip
   # the example page in a browser, with fonts for its Japanese
   chromium fonts-noto-cjk fonts-dejavu-core python3
   # The Windows program and its tests: the shipped 32-bit program runs
