@@ -52,11 +52,13 @@ check_shipped() {
   grep -qx 'Icon=quarnel' "$desktop" || fail "no icon named"
   xmllint --noout "$share/icons/hicolor/scalable/apps/quarnel.svg" || fail "the icon is not well-formed"
   ! compgen -G "$share/mime/packages/*quarnel*" >/dev/null || fail "a file type is installed"
-  local metainfo=$share/metainfo/quarnel.metainfo.xml
+  local metainfo=$share/metainfo/org.quarnel.quarnel.metainfo.xml
   appstreamcli validate --no-net "$metainfo" >/dev/null || {
     appstreamcli validate --no-net "$metainfo" >&2
     fail "the AppStream metadata is not valid"
   }
+  grep -q "<id>$(basename "$metainfo" .metainfo.xml)</id>" "$metainfo" ||
+    fail "the AppStream file is not named after its component's id"
   grep -q '<launchable type="desktop-id">quarnel.desktop</launchable>' "$metainfo" ||
     fail "the AppStream metadata does not name the desktop entry"
 
