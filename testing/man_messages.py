@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Checks the man pages against what the program really does: every line
-that an end-to-end case of testing/data/ expects on standard error is one of
-the messages each man page lists, and each page's exit statuses, like the
-README's table, are exactly those the cases end with.
+"""Checks the documentation against what the program really does: every
+line that an end-to-end case of testing/data/ expects on standard error is
+one of the messages each man page lists, and each page's exit statuses, like
+the README's table, are exactly those the cases end with; every box the
+Windows program shows in the cases is one of the messages its readme.txt
+lists.
 
-usage: man_messages.py CASES_DIR README MAN_PAGE...
+usage: man_messages.py CASES_DIR README WINDOWS_README MAN_PAGE...
 """
 import re
 import shlex
@@ -45,12 +47,32 @@ def exit_statuses(lines):
     return {int(b[3:]) for a, b in zip(lines, lines[1:]) if a == ".TP" and re.fullmatch(r"\.B \d+", b)}
 
 
+def readme_patterns(readme_txt):
+    """The messages of readme.txt: lines indented by two blanks in its
+    message section, with 〈…〉 standing for any text."""
+    text = Path(readme_txt).read_text(encoding="utf-8")
+    section = text.split("■ メッセージ", 1)[1].split("■", 1)[0]
+    patterns = []
+    for line in section.splitlines():
+        if re.match(r"  \S", line):
+            parts = re.split(r"〈[^〉]*〉", line[2:])
+            patterns.append(re.compile(".*".join(re.escape(part) for part in parts)))
+    return patterns
+
+
 def main():
-    cases, readme, pages = Path(sys.argv[1]), sys.argv[2], sys.argv[3:]
-    seen_lines, seen_statuses = set(), set()
+    cases, readme, windows_readme, pages = Path(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4:]
+    seen_lines, seen_statuses, boxes = set(), set(), set()
     for case in sorted(p for p in cases.iterdir() if p.is_dir()):
         if (case / "stderr").exists():
             seen_lines.update((case / "stderr").read_text(encoding="utf-8").splitlines())
+        windows = case / "windows-stderr" if (case / "windows-stderr").exists() else case / "stderr"
+        if windows.exists():
+            for line in windows.read_text(encoding="utf-8").splitlines():
+                title, _, text = line.partition(": ")
+                # The open-file dialog is no message.
+                if title in ("Quarnel", "エラー"):
+                    boxes.add(text)
         # A case without a status file ends with 0.
         status = case / "status"
         seen_statuses.add(int(status.read_text().strip()) if status.exists() else 0)
@@ -71,11 +93,16 @@ def main():
         if exit_statuses(statuses) != seen_statuses:
             failures.append("%s lists exit statuses %s, the cases end with %s"
                             % (page, sorted(exit_statuses(statuses)), sorted(seen_statuses)))
+    patterns = readme_patterns(windows_readme)
+    for text in sorted(boxes):
+        if not any(p.fullmatch(text) for p in patterns):
+            failures.append("%s does not list the message %r" % (windows_readme, text))
     for failure in failures:
         print("FAIL:", failure, file=sys.stderr)
     if failures:
         sys.exit(1)
-    print("man pages: %d messages and %d exit statuses of the cases listed" % (len(seen_lines), len(seen_statuses)))
+    print("man pages: %d messages and %d exit statuses of the cases listed; readme.txt: %d boxes"
+          % (len(seen_lines), len(seen_statuses), len(boxes)))
 
 
 if __name__ == "__main__":
