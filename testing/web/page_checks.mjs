@@ -333,8 +333,8 @@ function colouredPixels(ppm) {
   return { coloured, pixels: Number(header[1]) * Number(header[2]) };
 }
 
-async function printPage(browser, page, pdf, format) {
-  const { context, tab } = await open(browser, page);
+async function printPage(browser, page, pdf, format, colorScheme = 'light') {
+  const { context, tab } = await open(browser, page, { colorScheme });
   await tab.emulateMedia({ media: 'print' });
   // Each stage's text as it prints, blanks left out: the card's whole text
   // must be found on one page of the PDF.
@@ -367,14 +367,24 @@ async function printPage(browser, page, pdf, format) {
   return { stages, styles };
 }
 
-async function checkPrint(quarnel, template, example, outDir) {
-  const { pages } = makePages(quarnel, template, [example]);
+async function checkPrint(quarnel, template, example, stress, outDir) {
+  const { pages: [examplePage, stressPage] } = makePages(quarnel, template, [example, stress]);
   const browser = await launch();
   try {
-    for (const format of ['A4', 'A5']) {
-      const where = `${path.basename(pages[0])} printed on ${format}`;
-      const pdf = path.join(outDir, `example-page-${format}.pdf`);
-      const { stages, styles } = await printPage(browser, pages[0], pdf, format);
+    // A5 takes the example onto two pages, so a page break falls among
+    // its stages; a dark colour scheme must not reach the paper; the stress
+    // page's 40-column grid is wider than the paper.
+    const prints = [
+      { page: examplePage, format: 'A4', scheme: 'light' },
+      { page: examplePage, format: 'A5', scheme: 'light', pages: 2 },
+      { page: examplePage, format: 'A4', scheme: 'dark' },
+      { page: stressPage, format: 'A4', scheme: 'light' },
+    ];
+    for (const { page, format, scheme, pages } of prints) {
+      const name = `${path.basename(page, '.html')}-${format}-${scheme}`;
+      const where = `${path.basename(page)} printed on ${format} (${scheme})`;
+      const pdf = path.join(outDir, `${name}.pdf`);
+      const { stages, styles } = await printPage(browser, page, pdf, format, scheme);
       [...new Set(styles)].forEach((fault) => fail(`${where}: ${fault}`));
       const sheets = run('pdftotext', ['-raw', pdf, '-']).toString('utf8').split('\f')
         .map((sheet) => sheet.replace(/\s+/g, '')).filter((sheet) => sheet);
@@ -385,22 +395,15 @@ async function checkPrint(quarnel, template, example, outDir) {
         else fail(`${where}: stage ${i + 1} is whole on ${on.length} pages (${on.join(', ')})`);
       });
       // Every sheet rendered as a reader's printer would, checked for colour.
-      const prefix = path.join(outDir, `example-page-${format}`);
+      const prefix = path.join(outDir, name);
       run('pdftoppm', ['-r', '50', pdf, prefix]);
-      let coloured = 0;
-      for (let p = 1; p <= sheets.length; ++p) {
-        const ppm = fs.readdirSync(outDir).find((file) => file.startsWith(path.basename(prefix) + '-') &&
-                                                  file.endsWith('.ppm') && Number(file.match(/-(\d+)\.ppm$/)[1]) === p);
-        if (!ppm) {
-          fail(`${where}: pdftoppm made no picture of page ${p}`);
-          continue;
-        }
-        coloured += colouredPixels(fs.readFileSync(path.join(outDir, ppm))).coloured;
-      }
+      const pictures = fs.readdirSync(outDir).filter((file) => file.startsWith(name + '-') && file.endsWith('.ppm'));
+      if (pictures.length !== sheets.length) fail(`${where}: pdftoppm made ${pictures.length} pictures of ${sheets.length} pages`);
+      const coloured = pictures.reduce((sum, file) => sum + colouredPixels(fs.readFileSync(path.join(outDir, file))).coloured, 0);
       if (coloured) fail(`${where}: ${coloured} coloured pixels`);
+      if (pages && sheets.length < pages) fail(`${where}: ${sheets.length} page(s), so no stage met a page break`);
       console.log(`${where}: ${sheets.length} pages, ${whole} of ${stages.length} stages whole on one page, ` +
                   `${coloured} coloured pixels`);
-      if (format === 'A5' && sheets.length < 2) fail(`${where}: one page only, so no stage met a page break`);
     }
   } finally {
     await browser.close();
@@ -438,7 +441,7 @@ async function main() {
   fs.mkdirSync(outDir, { recursive: true });
   if (check === 'access') await checkAccess(quarnel, template, example, stress);
   else if (check === 'html') await checkHtml(quarnel, template, example, stress);
-  else if (check === 'print') await checkPrint(quarnel, template, example, outDir);
+  else if (check === 'print') await checkPrint(quarnel, template, example, stress, outDir);
   else if (check === 'pictures') await makePictures(quarnel, template, example, outDir);
   else {
     console.error(`unknown check "${check}"`);
