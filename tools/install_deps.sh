@@ -21,8 +21,11 @@ packages=(
   # lintian, its man pages, AppStream metadata and the file types the
   # desktop sees
   dpkg-dev lintian man-db appstream shared-mime-info hicolor-icon-theme gzip
-  # the example page in a browser, with fonts for its Japanese
+  # the example page in a browser, with fonts for its Japanese; Node.js
+  # runs the page checks (testing/web/), Java the Nu HTML Checker, and
+  # poppler's tools read the printed page
   chromium fonts-noto-cjk fonts-dejavu-core python3
+  nodejs default-jre-headless poppler-utils
   # The Windows program and its tests: the shipped 32-bit program runs
   # under 32-bit Wine where the machine executes 32-bit code, and its 64-bit
   # twin under 64-bit Wine everywhere else.
@@ -45,3 +48,12 @@ fi
 if ! locale -a | grep -qix 'ja_JP.utf8'; then
   "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi
+
+# The page checks' npm packages, at the versions of testing/web's lock
+# file. No install scripts: the checker's own would fetch a Java of its own,
+# and Debian's serves.
+if [ "$(node -p 'process.versions.node.split(".")[0]')" -lt 20 ]; then
+  echo "install_deps.sh: the page checks need Node.js 20 or later, found $(node --version)" >&2
+  exit 1
+fi
+npm ci --prefix "$(dirname "$0")/../testing/web" --ignore-scripts --no-audit --no-fund --loglevel=error >/dev/null

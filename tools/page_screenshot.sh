@@ -1,24 +1,16 @@
 #!/usr/bin/env bash
-# Makes the README's picture of the example page: builds the page from
-# examples/stages.dat with the default template and photographs it in
-# headless Chromium.
+# Makes the README's pictures of the example page, built from
+# examples/stages.dat with the default template: in headless Chromium in the
+# light and the dark colour scheme (example-page.png,
+# example-page-dark.png), and the first page of its print to PDF as
+# pdftoppm renders it (example-page-print.png).
 #
-# usage: page_screenshot.sh [QUARNEL [OUTPUT.png]]
-#   (defaults: build/default/quarnel, docs/example-page.png)
+# usage: page_screenshot.sh [QUARNEL [OUTPUT_DIR]]
+#   (defaults: build/default/quarnel, docs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 quarnel=${1:-build/default/quarnel}
-output=${2:-docs/example-page.png}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-mkdir "$work/bin"
-cp "$quarnel" "$work/bin/quarnel"
-cp template.dat "$work/bin/template.dat"
-cp examples/stages.dat "$work/stages.dat"
-(cd "$work" && DISPLAY= WAYLAND_DISPLAY= timeout 60 bin/quarnel stages.dat </dev/null)
-mkdir -p "$(dirname "$output")"
-bash tools/chromium_headless.sh "$work/stages.html" --window-size=1100,760 \
-  --screenshot="$(realpath "$(dirname "$output")")/$(basename "$output")" >/dev/null
-echo "written: $output"
+output=${2:-docs}
+timeout 300 node testing/web/page_checks.mjs pictures "$quarnel" template.dat \
+  examples/stages.dat testing/web/stress.dat "$output"
