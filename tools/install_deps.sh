@@ -17,6 +17,10 @@ packages=(
   dbus-daemon dbus-bin at-spi2-core python3-gi gir1.2-atspi-2.0
   # the desktop entry's checks
   desktop-file-utils libxml2-utils
+  # the Debian package: made with CPack (dpkg-shlibdeps), checked by
+  # lintian, its man pages, AppStream metadata and the file types the
+  # desktop sees
+  dpkg-dev lintian man-db appstream shared-mime-info hicolor-icon-theme gzip
   # the example page in a browser, with fonts for its Japanese; Node.js
   # runs the page checks (testing/web/), Java the Nu HTML Checker, and
   # poppler's tools read the printed page

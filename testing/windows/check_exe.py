@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
-"""Reads quarnel.exe back and checks what Windows shows of it: a 32-bit GUI
-program that needs only system DLLs, its icon, and every field of its
-version resource; and that the zip holds the program and the template.
+"""Reads the shipped Windows programs back and checks what Windows shows of
+them: 32-bit GUI programs that need only system DLLs; quarnel.exe's icon
+and every field of its version resource; and that the zip holds exactly the
+programs, the template, readme.txt (code page 932, CR LF only, naming the
+version and the licence) and the licence.
 
-usage: check_exe.py QUARNEL_EXE ZIP TEMPLATE
+usage: check_exe.py ZIP TEMPLATE LICENSE VERSION QUARNEL_EXE [OTHER_EXE...]
 """
+import os
 import struct
 import sys
 import zipfile
@@ -100,15 +103,41 @@ def version_block(data, at):
     return key, value, children, end
 
 
-def main():
-    exe, zip_path, template = sys.argv[1:4]
-    with open(exe, "rb") as f:
+def check_program(path):
+    """A 32-bit GUI program that runs on the system's DLLs alone."""
+    with open(path, "rb") as f:
         pe = Pe(f.read())
-    check(pe.machine == 0x14C, "not a 32-bit x86 program (machine %#x)" % pe.machine)
-    check(pe.magic == 0x10B, "not PE32")
-    check(pe.subsystem == 2, "not a GUI program (subsystem %d)" % pe.subsystem)
-    dlls = {name.lower() for name in pe.imports()}
-    check(dlls <= SYSTEM_DLLS, "needs DLLs beside the system's: %s" % sorted(dlls - SYSTEM_DLLS))
+    name = os.path.basename(path)
+    check(pe.machine == 0x14C, "%s: not a 32-bit x86 program (machine %#x)" % (name, pe.machine))
+    check(pe.magic == 0x10B, "%s: not PE32" % name)
+    check(pe.subsystem == 2, "%s: not a GUI program (subsystem %d)" % (name, pe.subsystem))
+    dlls = {dll.lower() for dll in pe.imports()}
+    check(dlls <= SYSTEM_DLLS, "%s needs DLLs beside the system's: %s" % (name, sorted(dlls - SYSTEM_DLLS)))
+    return pe
+
+
+def check_readme(data, version):
+    """readme.txt as Japanese Windows editors read it."""
+    try:
+        text = data.decode("cp932")
+    except UnicodeDecodeError as e:
+        check(False, "readme.txt is not code page 932: %s" % e)
+        return
+    check(text.count("\n") > 0 and text.count("\n") == text.count("\r\n") == text.count("\r"),
+          "readme.txt has line ends other than CR LF")
+    check(text.endswith("\r\n"), "readme.txt does not end with CR LF")
+    for want in ("quarnel.exe", "template.dat", "LICENSE", "MIT", "SmartScreen", "バージョン " + version,
+                 "履歴", "ドラッグ", "ダブルクリック", "template.datが見つかりません"):
+        check(want in text, "readme.txt does not mention %r" % want)
+
+
+def main():
+    zip_path, template, licence, version = sys.argv[1:5]
+    exes = sys.argv[5:]
+    exe = exes[0]
+    pe = check_program(exe)
+    for other in exes[1:]:
+        check_program(other)
 
     resources = pe.resources()
     check(RT_GROUP_ICON in resources and RT_ICON in resources, "no icon")
@@ -134,22 +163,28 @@ def main():
         strings = {}
         for entry in tables.get("041104B0", ("", b"", [], 0))[2]:
             strings[entry[0]] = entry[1].decode("utf-16-le").rstrip("\0")
-        want = {"FileVersion": "1.00", "ProductVersion": "1.00", "ProductName": "quarnel",
-                "InternalName": "quarnel", "OriginalFilename": "quarnel.exe"}
+        want = {"FileVersion": version, "ProductVersion": version, "ProductName": "quarnel",
+                "InternalName": "quarnel", "OriginalFilename": "quarnel.exe",
+                "FileDescription": "Quarnel ステージデータから HTML のページを作るツール",
+                "LegalCopyright": "Copyright (c) 2026 The Quarnel developers (MIT License)"}
         for name, value in want.items():
             check(strings.get(name) == value, "%s is %r, expected %r" % (name, strings.get(name), value))
+        check(set(strings) == set(want), "other version fields: %s" % sorted(set(strings) - set(want)))
         translations = {v[0]: v[1] for v in blocks.get("VarFileInfo", ("", b"", [], 0))[2]}
         check(translations.get("Translation") == struct.pack("<HH", 0x0411, 1200),
               "translation %r" % translations.get("Translation"))
 
     with zipfile.ZipFile(zip_path) as z:
         names = sorted(z.namelist())
-        check(names == ["quarnel.exe", "template.dat"], "the zip holds %s" % names)
-        if names == ["quarnel.exe", "template.dat"]:
-            with open(exe, "rb") as f:
-                check(z.read("quarnel.exe") == f.read(), "the zip's quarnel.exe differs")
-            with open(template, "rb") as f:
-                check(z.read("template.dat") == f.read(), "the zip's template.dat differs")
+        copies = {os.path.basename(path): path for path in exes + [template, licence]}
+        want = sorted(list(copies) + ["readme.txt"])
+        check(names == want, "the zip holds %s, expected %s" % (names, want))
+        for name, path in copies.items():
+            if name in names:
+                with open(path, "rb") as f:
+                    check(z.read(name) == f.read(), "the zip's %s differs from %s" % (name, path))
+        if "readme.txt" in names:
+            check_readme(z.read("readme.txt"), version)
 
     for failure in failures:
         print("FAIL:", failure, file=sys.stderr)

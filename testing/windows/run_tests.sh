@@ -69,8 +69,9 @@ if [ "$preset" = windows64 ]; then
   [ -f "$product/quarnel.exe" ] && [ -f "$product/quarnel-win32.zip" ] ||
     { echo "run_tests.sh: build the shipped program first (cmake --preset windows && cmake --build --preset windows --target quarnel_zip)" >&2; exit 1; }
   echo "run_tests.sh: checking the shipped 32-bit program without running it"
-  python3 testing/windows/check_exe.py "$product/quarnel.exe" "$product/quarnel-win32.zip" \
-    "$source_dir/template.dat"
+  # The shipped build's own test, with the programs, zip and version it
+  # was configured with.
+  ctest --test-dir "$product" -R '^exe\.version_icon_and_zip$' --output-on-failure --no-tests=error
 fi
 
 display_file=$(mktemp)
