@@ -69,9 +69,10 @@ if [ "$preset" = windows64 ]; then
   [ -f "$product/quarnel.exe" ] && [ -f "$product/quarnel-win32.zip" ] ||
     { echo "run_tests.sh: build the shipped program first (cmake --preset windows && cmake --build --preset windows --target quarnel_zip)" >&2; exit 1; }
   echo "run_tests.sh: checking the shipped 32-bit program without running it"
-  # The shipped build's own test, with the programs, zip and version it
-  # was configured with.
-  ctest --test-dir "$product" -R '^exe\.version_icon_and_zip$' --output-on-failure --no-tests=error
+  # The shipped build's own check, with the programs, zip and version it
+  # was configured with. Not through its ctest: listing that build's unit
+  # tests runs them, under the 32-bit Wine that cannot start here.
+  cmake --build "$product" --target check_shipped_exe
 fi
 
 display_file=$(mktemp)
