@@ -6,6 +6,15 @@
 
 namespace quarnel {
 
+std::u16string StagePathOf(const std::u16string& argument_text, PathStyle style) {
+  if (style == PathStyle::Windows && argument_text.size() >= 2 &&
+      argument_text.front() == u'"' && argument_text.back() == u'"' &&
+      argument_text.find(u'"', 1) == argument_text.size() - 1) {
+    return argument_text.substr(1, argument_text.size() - 2);
+  }
+  return argument_text;
+}
+
 ExitStatus Program::Main() {
   FileError error;
   switch (LoadTemplate(platform_.files, platform_.code_page,
@@ -21,8 +30,9 @@ ExitStatus Program::Main() {
       return Fatal(error);
   }
 
-  // The argument text is the path as it stands: not split, not unquoted.
-  stage_path_ = platform_.process.ArgumentText();
+  // The argument text is the path as it stands, not split; only the
+  // quotation marks around a whole Windows path are taken off.
+  stage_path_ = StagePathOf(platform_.process.ArgumentText(), platform_.files.Style());
   if (stage_path_.empty()) {
     FileChoice choice = platform_.chooser.Choose(
         {kChooserTitle, kChooserFilterName, kChooserFilterPattern});

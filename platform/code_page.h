@@ -21,7 +21,9 @@ class CodePage {
 };
 
 /// POSIX: code page 932, whatever the locale. Windows: the system's ANSI
-/// code page, which is 932 on the Japanese systems the program is made for.
+/// code page, which is 932 on the Japanese systems the program is made for,
+/// and 932 too where the system's is UTF-8 (65001), which has no ANSI code
+/// page for Shift_JIS files.
 std::unique_ptr<CodePage> MakeSystemCodePage();
 
 }  // namespace quarnel

@@ -40,6 +40,22 @@ const char* Special(char16_t c) {
   return nullptr;
 }
 
+// The code page of file contents: the system's ANSI code page, except
+// where that is UTF-8 (Windows' "Unicode UTF-8 for worldwide language
+// support" option), which leaves no ANSI code page: stage files and
+// templates are Shift_JIS there too, and 932 serves them.
+UINT FileCodePage() {
+  UINT ansi = GetACP();
+  return ansi == CP_UTF8 ? 932 : ansi;
+}
+
+// The most bytes one UTF-16 code unit takes in `code_page`.
+size_t MostBytesPerUnit(UINT code_page) {
+  CPINFO info;
+  if (!GetCPInfo(code_page, &info) || info.MaxCharSize < 1) return 2;
+  return info.MaxCharSize;
+}
+
 class Win32CodePage final : public CodePage {
  public:
   bool Decode(std::string_view bytes, std::u16string* text) override {
@@ -58,7 +74,7 @@ class Win32CodePage final : public CodePage {
     }
     // Every character takes one or two bytes and becomes one code unit.
     text->resize(bytes.size());
-    int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(),
+    int length = MultiByteToWideChar(code_page_, MB_ERR_INVALID_CHARS, bytes.data(),
                                      static_cast<int>(bytes.size()),
                                      reinterpret_cast<wchar_t*>(text->data()),
                                      static_cast<int>(text->size()));
@@ -69,7 +85,7 @@ class Win32CodePage final : public CodePage {
 
   std::string Encode(std::u16string_view text) override {
     std::string bytes;
-    bytes.reserve(text.size() * 2);
+    bytes.reserve(text.size() * bytes_per_unit_);
     // The code page converts one code unit at a time, so a surrogate pair
     // would come out as two "?"; it is one character, and one "?".
     size_t start = 0;
@@ -96,17 +112,17 @@ class Win32CodePage final : public CodePage {
 
   // Encodes text without surrogates. Without best fit a character the code
   // page lacks becomes "?" instead of a look-alike (U+00A5 is not "\").
-  static void AppendRun(std::u16string_view run, std::string* bytes) {
+  void AppendRun(std::u16string_view run, std::string* bytes) const {
     while (!run.empty()) {
       // Pieces small enough for an int count of bytes.
       size_t piece = run.size() < (1u << 28) ? run.size() : (1u << 28);
       size_t at = bytes->size();
-      bytes->resize(at + piece * 2);
+      bytes->resize(at + piece * bytes_per_unit_);
       BOOL used_default = FALSE;
       int length = WideCharToMultiByte(
-          CP_ACP, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(run.data()),
-          static_cast<int>(piece), bytes->data() + at, static_cast<int>(piece * 2), "?",
-          &used_default);
+          code_page_, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(run.data()),
+          static_cast<int>(piece), bytes->data() + at,
+          static_cast<int>(piece * bytes_per_unit_), "?", &used_default);
       if (length <= 0) {
         bytes->resize(at);
         bytes->append(piece, '?');
@@ -117,7 +133,9 @@ class Win32CodePage final : public CodePage {
     }
   }
 
-  bool is_932_ = GetACP() == 932;
+  UINT code_page_ = FileCodePage();
+  size_t bytes_per_unit_ = MostBytesPerUnit(code_page_);
+  bool is_932_ = code_page_ == 932;
 };
 
 }  // namespace

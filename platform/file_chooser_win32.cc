@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/code_page.h"
 #include "platform/file_chooser.h"
 
 namespace quarnel {
@@ -46,14 +45,43 @@ std::u16string Hex(DWORD value) {
   return text;
 }
 
+// The dialog's texts and the path it returns are in the code page of the
+// ANSI functions, the system's ANSI code page, whatever the files' code page
+// is: UTF-8 where Windows' "Unicode UTF-8 for worldwide language support"
+// option is on.
+std::string ToAnsi(std::u16string_view text) {
+  if (text.empty()) return {};
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  int size = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), nullptr, 0,
+                                 nullptr, nullptr);
+  std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+  int length = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(text.size()), bytes.data(),
+                                   static_cast<int>(bytes.size()), nullptr, nullptr);
+  bytes.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  return bytes;
+}
+
+bool FromAnsi(std::string_view bytes, std::u16string* text) {
+  text->clear();
+  if (bytes.empty()) return true;
+  // No character takes fewer bytes than code units.
+  text->resize(bytes.size());
+  int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(),
+                                   static_cast<int>(bytes.size()),
+                                   reinterpret_cast<wchar_t*>(text->data()),
+                                   static_cast<int>(text->size()));
+  text->resize(length > 0 ? static_cast<size_t>(length) : 0);
+  return length > 0;
+}
+
 class Win32FileChooser final : public FileChooser {
  public:
   FileChoice Choose(const FileChooserRequest& request) override {
     AnsiDialogTexts texts;
-    texts.title = code_page_->Encode(request.title);
-    texts.filter = code_page_->Encode(request.filter_name);
+    texts.title = ToAnsi(request.title);
+    texts.filter = ToAnsi(request.filter_name);
     texts.filter.push_back('\0');
-    texts.filter += code_page_->Encode(request.filter_pattern);
+    texts.filter += ToAnsi(request.filter_pattern);
     texts.filter.append(2, '\0');
 
     char buffer[kFileBufferSize] = {};
@@ -74,15 +102,12 @@ class Win32FileChooser final : public FileChooser {
       return {FileChoice::Status::Failed, {}, u"パスが長すぎます"};
     }
     FileChoice choice{FileChoice::Status::Chosen, {}, {}};
-    if (!code_page_->Decode(path, &choice.path)) {
+    if (!FromAnsi(path, &choice.path)) {
       return {FileChoice::Status::Failed, {}, u"パスを読みとれません"};
     }
     if (choice.path.empty()) choice.status = FileChoice::Status::Cancelled;
     return choice;
   }
-
- private:
-  std::unique_ptr<CodePage> code_page_ = MakeSystemCodePage();
 };
 
 }  // namespace

@@ -14,22 +14,31 @@ HANDLE OpenForQuery(const std::u16string& path) {
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// A name for the temporary file beside `path` that no earlier run left.
+// A name for the temporary file beside `path` that no earlier run left. It
+// is short and of fixed length, so it fits wherever the page's own name
+// fits, however long that is.
 std::u16string TemporaryName(const std::u16string& path, unsigned attempt) {
-  char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".tmp-%lx-%lx-%x",
+  char name[48];
+  std::snprintf(name, sizeof name, ".quarnel-%lx-%lx-%x",
                 static_cast<unsigned long>(GetCurrentProcessId()),
                 static_cast<unsigned long>(GetTickCount()), attempt);
-  std::u16string name = path;
-  for (const char* c = suffix; *c; ++c) name.push_back(static_cast<char16_t>(*c));
-  return name;
+  size_t end = path.find_last_of(u"\\/");
+  std::u16string temp;
+  if (end != std::u16string::npos) {
+    temp = path.substr(0, end + 1);
+  } else if (path.size() >= 2 && path[1] == u':') {
+    temp = path.substr(0, 2);  // "C:page.html" lies in drive C's current directory
+  }
+  for (const char* c = name; *c; ++c) temp.push_back(static_cast<char16_t>(*c));
+  return LongPathForm(temp);
 }
 
 class Win32FileSystem final : public FileSystem {
  public:
   PathStyle Style() const override { return PathStyle::Windows; }
 
-  bool IsOrdinaryFile(const std::u16string& path) override {
+  bool IsOrdinaryFile(const std::u16string& given_path) override {
+    const std::u16string path = LongPathForm(given_path);
     // The attributes take the name literally: "*" and "?" are invalid in a
     // name, not patterns.
     DWORD attributes = GetFileAttributesW(Wide(path));
@@ -44,9 +53,9 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool IsSameFile(const std::u16string& a, const std::u16string& b) override {
-    Handle file_a(OpenForQuery(a));
+    Handle file_a(OpenForQuery(LongPathForm(a)));
     if (!file_a.ok()) return false;
-    Handle file_b(OpenForQuery(b));
+    Handle file_b(OpenForQuery(LongPathForm(b)));
     if (!file_b.ok()) return false;
     BY_HANDLE_FILE_INFORMATION info_a, info_b;
     return GetFileInformationByHandle(file_a.get(), &info_a) &&
@@ -56,9 +65,13 @@ class Win32FileSystem final : public FileSystem {
            info_a.nFileIndexLow == info_b.nFileIndexLow;
   }
 
-  ReadStatus ReadFile(const std::u16string& path, std::string* bytes,
+  ReadStatus ReadFile(const std::u16string& given_path, std::string* bytes,
                       std::u16string* error) override {
-    Handle file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    // An editor or a sync client may hold the file open, even for writing
+    // or renaming; reading it must not fail for that.
+    const std::u16string path = LongPathForm(given_path);
+    Handle file(CreateFileW(Wide(path), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.ok()) {
       DWORD e = GetLastError();
@@ -85,8 +98,9 @@ class Win32FileSystem final : public FileSystem {
     return ReadStatus::Ok;
   }
 
-  bool WriteFile(const std::u16string& path, std::string_view bytes,
+  bool WriteFile(const std::u16string& given_path, std::string_view bytes,
                  std::u16string* error) override {
+    const std::u16string path = LongPathForm(given_path);
     // The temporary file lies beside the target so that the move cannot
     // cross volumes.
     std::u16string temp;

@@ -4,6 +4,21 @@
 
 namespace quarnel {
 
+std::u16string LongPathForm(const std::u16string& path) {
+  if (path.starts_with(u"\\\\?\\") || path.starts_with(u"\\\\.\\")) return path;
+  DWORD size = GetFullPathNameW(Wide(path), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  DWORD length = GetFullPathNameW(Wide(path), size, full.data(), nullptr);
+  if (length == 0 || length >= size || length < MAX_PATH) return path;
+  full.resize(length);
+  std::u16string result = FromWide(full.data(), full.size());
+  if (result.starts_with(u"\\\\?\\") || result.starts_with(u"\\\\.\\")) return result;
+  // "\\server\share\..." becomes "\\?\UNC\server\share\...".
+  if (result.starts_with(u"\\\\")) return u"\\\\?\\UNC\\" + result.substr(2);
+  return u"\\\\?\\" + result;
+}
+
 std::u16string Win32ErrorText(const char* call, DWORD error) {
   std::u16string text;
   for (const char* c = call; *c; ++c) text.push_back(static_cast<char16_t>(*c));

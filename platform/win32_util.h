@@ -18,6 +18,14 @@ inline std::u16string FromWide(const wchar_t* text, size_t length) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), length);
 }
 
+/// `path` as the wide file functions take it at any length. A path whose
+/// full form has MAX_PATH (260) characters or more becomes that full form
+/// with the "\\?\" prefix, which lifts the limit (the full form is
+/// normalized first, as the functions would do it: "/" to "\", "." and
+/// ".." resolved). Shorter paths, and paths already in a "\\?\" or
+/// "\\.\" form, are returned as they are.
+std::u16string LongPathForm(const std::u16string& path);
+
 /// "<call>: <the system's text for `error`>", e.g. "CreateFileW: ...".
 std::u16string Win32ErrorText(const char* call, DWORD error);
 

@@ -11,6 +11,7 @@
 # case take the place of status and stderr where the Windows program differs:
 #   windows-status, windows-stderr
 #   posix-only    the case is left out of the Windows program's suite (says why)
+#   windows-only  the case is the Windows program's alone (says why)
 #
 # A case directory holds:
 #   input/        files the run starts with, in its working directory

@@ -44,9 +44,13 @@ fi
 # Another package run on the machine may hold the lock for a while.
 "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
   "${packages[@]}" >/dev/null
-# Wine takes its ANSI code page, 932 for Japanese, from the locale.
+# Wine takes its ANSI code page, 932 for Japanese, from the locale; Hindi
+# has none, which gives the 65001 of Windows' UTF-8 option.
 if ! locale -a | grep -qix 'ja_JP.utf8'; then
   "${sudo[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
+if ! locale -a | grep -qix 'hi_IN.utf8'; then
+  "${sudo[@]}" localedef -i hi_IN -f UTF-8 hi_IN.UTF-8
 fi
 
 # The page checks' npm packages, at the versions of testing/web's lock

@@ -1,18 +1,28 @@
 #!/usr/bin/env python3
 """Reads the shipped Windows programs back and checks what Windows shows of
-them: 32-bit GUI programs that need only system DLLs; quarnel.exe's icon
-and every field of its version resource; and that the zip holds exactly the
-programs, the template, readme.txt (code page 932, CR LF only, naming the
-version and the licence) and the licence.
+them: 32-bit GUI programs that need only system DLLs; quarnel.exe's icon,
+every field of its version resource and each setting of its manifest; and
+that the zip holds exactly the programs, the template, readme.txt (code page
+932, CR LF only, naming the version and the licence) and the licence.
 
 usage: check_exe.py ZIP TEMPLATE LICENSE VERSION QUARNEL_EXE [OTHER_EXE...]
 """
 import os
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 import zipfile
 
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+# Windows Vista, 7, 8, 8.1, and 10 and 11 (which share one).
+SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "comdlg32.dll", "msvcrt.dll", "gdi32.dll",
                "advapi32.dll", "shell32.dll"}
 
@@ -103,6 +113,45 @@ def version_block(data, at):
     return key, value, children, end
 
 
+def check_manifest(data):
+    """The settings Windows reads from the manifest, each as Windows reads it."""
+    try:
+        root = ElementTree.fromstring(data)
+    except ElementTree.ParseError as e:
+        check(False, "the manifest is no XML: %s" % e)
+        return
+    check(root.tag == ASM_V1 + "assembly" and root.get("manifestVersion") == "1.0",
+          "the manifest's root is %s" % root.tag)
+    levels = root.findall("%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel"
+                          % (ASM_V3, ASM_V3, ASM_V3, ASM_V3))
+    check([(e.get("level"), e.get("uiAccess")) for e in levels] == [("asInvoker", "false")],
+          "execution level %s, expected asInvoker" % [e.attrib for e in levels])
+    systems = {e.get("Id") for e in root.findall("%scompatibility/%sapplication/%ssupportedOS"
+                                                 % (COMPATIBILITY, COMPATIBILITY, COMPATIBILITY))}
+    check(systems == SUPPORTED_OS, "supported systems %s" % sorted(systems))
+    settings = root.findall("%sapplication/%swindowsSettings" % (ASM_V3, ASM_V3))
+    values = {}
+    for block in settings:
+        for element in block:
+            values[element.tag] = (element.text or "").strip()
+    want = {SETTINGS_2005 + "dpiAware": "true/pm",
+            SETTINGS_2016 + "dpiAwareness": "PerMonitorV2, PerMonitor",
+            SETTINGS_2016 + "longPathAware": "true"}
+    for tag, value in want.items():
+        seen = values.get(tag)
+        check(seen is not None and seen.lower() == value.lower(), "%s is %r, expected %r"
+              % (tag.split("}")[1], seen, value))
+    # Code page 65001 for the program's own ANSI functions would change what
+    # the dialog hands back; the system's setting decides it.
+    check(not any(tag.endswith("}activeCodePage") for tag in values), "the manifest sets a code page")
+    controls = [e.attrib for e in root.findall("%sdependency/%sdependentAssembly/%sassemblyIdentity"
+                                               % (ASM_V1, ASM_V1, ASM_V1))]
+    want_controls = {"type": "win32", "name": "Microsoft.Windows.Common-Controls",
+                     "version": "6.0.0.0", "processorArchitecture": "*",
+                     "publicKeyToken": "6595b64144ccf1df", "language": "*"}
+    check(controls == [want_controls], "dependencies %s, expected Common Controls 6" % controls)
+
+
 def check_program(path):
     """A 32-bit GUI program that runs on the system's DLLs alone."""
     with open(path, "rb") as f:
@@ -173,6 +222,12 @@ def main():
         translations = {v[0]: v[1] for v in blocks.get("VarFileInfo", ("", b"", [], 0))[2]}
         check(translations.get("Translation") == struct.pack("<HH", 0x0411, 1200),
               "translation %r" % translations.get("Translation"))
+
+    manifests = resources.get(RT_MANIFEST, [])
+    check([m[0] for m in manifests] == [1], "manifests %s, expected one numbered 1"
+          % [m[0] for m in manifests])
+    if manifests:
+        check_manifest(manifests[0][2])
 
     with zipfile.ZipFile(zip_path) as z:
         names = sorted(z.namelist())

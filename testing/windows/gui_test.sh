@@ -5,7 +5,9 @@
 #
 # usage: gui_test.sh QUARNEL_EXE SOURCE_DIR SHOT_DIR SCENARIO
 # SCENARIO: missing_template | missing_stage_file | dialog_cancel | dialog_open
-# Environment: as for wine_lib.sh.
+#   | dragged_path_with_blanks | stage_file_held_open | long_path | long_file_name
+# Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
+# page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
 set -euo pipefail
 source "$(dirname "$0")/wine_lib.sh"
 
@@ -13,6 +15,7 @@ exe=$1
 source_dir=$2
 shot_dir=$3
 scenario=$4
+[ -z "${QUARNEL_ACP:-}" ] || shot_dir=$shot_dir/acp-$QUARNEL_ACP
 mkdir -p "$shot_dir"
 
 work=$(mktemp -d)
@@ -66,12 +69,46 @@ expect_end() {
   [ "$wine_status" = "$want" ] || fail "exit status $wine_status, expected $want"
 }
 
-# The run directory holds exactly the files named.
-expect_files() {
-  local seen want
-  seen=$(cd "$work/run" && ls -A | sort)
+# Waits up to 30 seconds for the program to end with status 0 without
+# showing a box; a box that appears fails the test with its text, and is
+# closed.
+expect_quiet_end() {
+  local end=$((SECONDS + 30)) title id
+  while kill -0 "$wine_pid" 2>/dev/null && [ "$SECONDS" -lt "$end" ]; do
+    for title in Quarnel エラー; do
+      id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)
+      [ -n "$id" ] || continue
+      sleep 0.3
+      fail "a box appeared: $title: $(window_text "$title" | sed -n 's/^Static: //p')"
+      press_key "$id" Return || true
+      wait_window_gone "$id" 15 || true
+    done
+    sleep 0.2
+  done
+  expect_end 0
+}
+
+# The directory DIR holds exactly the files named; expect_files looks at the
+# run directory.
+expect_files_in() {
+  local dir=$1 seen want
+  shift
+  seen=$(cd "$dir" && ls -A | sort)
   want=$(printf '%s\n' "$@" | sort)
-  [ "$seen" = "$want" ] || fail "files after the run: $(echo $seen), expected $(echo $want)"
+  [ "$seen" = "$want" ] || fail "files in $dir after the run: $(echo $seen), expected $(echo $want)"
+}
+expect_files() { expect_files_in "$work/run" "$@"; }
+
+# PAGE is the bundled example's page, with [filename] showing STAGE_PATH.
+expect_page() {
+  local page=$1 stage_path=$2 escaped
+  # The page is Shift_JIS; so is the path in it.
+  escaped=$(printf '%s' "$stage_path" | iconv -f UTF-8 -t CP932 | LC_ALL=C sed 's/[\\&|]/\\&/g')
+  LC_ALL=C sed "s|stages\.dat|$escaped|g" "$case_dir/expected/stages.html" > "$work/want.html"
+  if ! cmp -s "$work/want.html" "$page"; then
+    fail "the page differs from the expected one"
+    diff <(iconv -f CP932 -t UTF-8 "$work/want.html") <(iconv -f CP932 -t UTF-8 "$page") | head -n 20 >&2 || true
+  fi
 }
 
 cd "$work/run"
@@ -123,10 +160,52 @@ case $scenario in
     else
       expect_files stages.dat stages.html
       # The page names the stage file by the path the dialog gave.
-      escaped=$(printf '%s' "$stage" | sed 's/[\\&|]/\\&/g')
-      LC_ALL=C sed "s|stages\.dat|$escaped|g" "$case_dir/expected/stages.html" > "$work/want.html"
-      cmp -s "$work/want.html" stages.html || fail "the page differs from the expected one"
+      expect_page stages.html "$stage"
     fi
+    ;;
+  dragged_path_with_blanks)
+    # Explorer, drag and drop and "Open with" put a path with blanks in
+    # quotation marks; the program takes the path between them.
+    folder="$work/run/新しいフォルダー (2)"
+    mkdir "$folder"
+    mv stages.dat "$folder/"
+    stage=$(windows_path "$folder/stages.dat")
+    start_windows_program "$work/bin/quarnel.exe" "\"$stage\""
+    expect_quiet_end
+    expect_files_in "$folder" stages.dat stages.html
+    [ -f "$folder/stages.html" ] && expect_page "$folder/stages.html" "$stage"
+    ;;
+  stage_file_held_open)
+    # An editor or a sync client keeps the stage file and the template open
+    # for writing while the program reads them.
+    start_windows_program "$work/bin/quarnel.exe" stages.dat "$work/run/stages.dat" \
+      "$work/bin/template.dat"
+    expect_quiet_end
+    expect_files stages.dat stages.html
+    [ -f stages.html ] && expect_page stages.html stages.dat
+    ;;
+  long_path)
+    # A full path of more than 260 characters, as Windows allows with long
+    # paths enabled.
+    folder=$work/run/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})
+    mkdir -p "$folder"
+    mv stages.dat "$folder/"
+    stage=$(windows_path "$folder/stages.dat")
+    [ "${#stage}" -gt 260 ] || fail "the path is only ${#stage} characters long"
+    start_windows_program "$work/bin/quarnel.exe" "$stage"
+    expect_quiet_end
+    expect_files_in "$folder" stages.dat stages.html
+    [ -f "$folder/stages.html" ] && expect_page "$folder/stages.html" "$stage"
+    ;;
+  long_file_name)
+    # A page name of 251 characters, close to the longest a name may be: the
+    # temporary file beside it must not need a longer one.
+    name=$(printf 'n%.0s' {1..246})
+    mv stages.dat "$name.dat"
+    start_windows_program "$work/bin/quarnel.exe" "$name.dat"
+    expect_quiet_end
+    expect_files "$name.dat" "$name.html"
+    [ -f "$name.html" ] && expect_page "$name.html" "$name.dat"
     ;;
   *)
     echo "gui_test.sh: unknown scenario $scenario" >&2

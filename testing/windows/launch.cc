@@ -1,18 +1,33 @@
 // Starts a program with a command line given byte for byte, which Wine's own
 // start-up cannot do (it quotes and escapes each argument), and waits for it.
 //
-// usage: quarnel_launch.exe PROGRAM ARGUMENT_FILE
+// usage: quarnel_launch.exe PROGRAM ARGUMENT_FILE [HELD_FILE...]
 // The command line is "PROGRAM" followed, unless ARGUMENT_FILE is empty, by
-// a blank and the file's UTF-8 text. The exit status is the program's.
+// a blank and the file's UTF-8 text. Each HELD_FILE is kept open for writing
+// until the program has ended, as an editor or a sync client holds a file:
+// with write and delete access, sharing reads only. The exit status is the
+// program's.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::fputs("usage: quarnel_launch.exe PROGRAM ARGUMENT_FILE\n", stderr);
+  if (argc < 3) {
+    std::fputs("usage: quarnel_launch.exe PROGRAM ARGUMENT_FILE [HELD_FILE...]\n", stderr);
     return 125;
+  }
+  std::vector<HANDLE> held;
+  for (int i = 3; i < argc; ++i) {
+    HANDLE file = CreateFileW(argv[i], GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      std::fprintf(stderr, "quarnel_launch: cannot hold %ls open (%lu)\n", argv[i],
+                   static_cast<unsigned long>(GetLastError()));
+      return 125;
+    }
+    held.push_back(file);
   }
   std::string bytes;
   if (FILE* in = _wfopen(argv[2], L"rb")) {
@@ -51,5 +66,6 @@ int wmain(int argc, wchar_t** argv) {
   GetExitCodeProcess(process.hProcess, &status);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  for (HANDLE file : held) CloseHandle(file);
   return static_cast<int>(status);
 }

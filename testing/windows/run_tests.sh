@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows build's tests under Wine, in a fresh Wine prefix whose
 # ANSI code page is 932, on an Xvfb screen of its own, so the program's
-# message boxes and dialog really appear.
+# message boxes and dialog really appear. Then it runs a part of them again
+# with the ANSI code page 65001, as Windows has it with its "Unicode UTF-8
+# for worldwide language support" option on: the conversions, the bundled
+# example, the boxes and the dialog.
 #
 # The shipped program is 32-bit. Where this machine executes 32-bit code,
 # its own build (preset windows) is tested under 32-bit Wine. Where it does
@@ -45,6 +48,8 @@ build=$source_dir/build/$preset
 
 # Japanese Windows: Wine takes its code pages from the locale.
 locale -a | grep -qix 'ja_JP.utf8' || { echo "run_tests.sh: no ja_JP.UTF-8 locale" >&2; exit 1; }
+# and a locale without an ANSI code page for the run with 65001 (below).
+locale -a | grep -qix 'hi_IN.utf8' || { echo "run_tests.sh: no hi_IN.UTF-8 locale" >&2; exit 1; }
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 export WINEARCH=$arch WINEDEBUG=-all WINEPREFIX=$build/wineprefix
 # No downloads of the .NET and HTML engines while the prefix is made.
@@ -98,4 +103,26 @@ acp=$(timeout 60 "$wine" reg query 'HKLM\System\CurrentControlSet\Control\Nls\Co
       2>/dev/null | tr -d '\r' | awk '$1 == "ACP" { print $3 }' || true)
 [ "$acp" = 932 ] || { echo "run_tests.sh: Wine's code page is '$acp', not 932" >&2; exit 1; }
 
-ctest --preset "$preset" "$@"
+status=0
+ctest --preset "$preset" "$@" || status=$?
+
+# The UTF-8 option. Wine takes the ANSI code page from the system locale
+# (LC_CTYPE), not from the registry, and only a locale that has no ANSI code
+# page gives 65001; Hindi is one. The user's locale, and so the language of
+# Wine's own texts, stays Japanese. The unit test Win32CodePage.* fails when
+# the programs do not see 65001.
+utf8_tests='^(Win32CodePage\.|code_page\.table$'
+utf8_tests+='|e2e\.(bundled_example|japanese_path|full_width_and_ragged|invalid_cp932_in_stage_file|invalid_cp932_in_template|truncated_double_byte_at_end|quoted_path_with_blank_is_unquoted)$'
+utf8_tests+='|gui\.(missing_template|missing_stage_file|dialog_cancel|dialog_open|dragged_path_with_blanks)$)'
+echo "run_tests.sh: again with the ANSI code page 65001 (system locale hi_IN.UTF-8, user locale ja_JP.UTF-8)"
+timeout 60 wineserver -k 2>/dev/null || true
+timeout 60 wineserver -w || true
+unset LC_ALL
+export LC_CTYPE=hi_IN.UTF-8 QUARNEL_ACP=65001
+timeout 30 wineserver -p
+# The first program of a fresh server starts Wine's services, which keep its
+# output open: not a test's, or ctest would wait for them.
+timeout 120 "$wine" cmd /c exit >/dev/null 2>&1 </dev/null ||
+  { echo "run_tests.sh: Wine does not start with the locale $LC_CTYPE" >&2; exit 1; }
+ctest --preset "$preset" -R "$utf8_tests" "$@" || status=$?
+exit "$status"

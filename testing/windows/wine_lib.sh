@@ -15,15 +15,19 @@ windows_path() {
 }
 
 # Starts PROGRAM in the background with ARGUMENT_TEXT as its command line's
-# argument text, exactly as given; sets wine_pid. Wine's own diagnostics go
-# to the file wine_log, not to the program's (GUI programs have none).
+# argument text, exactly as given; sets wine_pid. Each HELD_FILE is held
+# open for writing by the launcher while the program runs. Wine's own
+# diagnostics go to the file wine_log, not to the program's (GUI programs
+# have none).
 start_windows_program() {
-  local program=$1 argument_text=$2
+  local program=$1 argument_text=$2 held=() file
+  shift 2
+  for file in "$@"; do held+=("$(windows_path "$(realpath "$file")")"); done
   wine_args_file=$(mktemp)
   wine_log=$(mktemp)
   printf '%s' "$argument_text" > "$wine_args_file"
   timeout 90 "${QUARNEL_WINE:-wine}" "$QUARNEL_LAUNCH" "$(windows_path "$(realpath "$program")")" \
-    "$(windows_path "$wine_args_file")" 2>"$wine_log" &
+    "$(windows_path "$wine_args_file")" "${held[@]}" 2>"$wine_log" &
   wine_pid=$!
 }
 
