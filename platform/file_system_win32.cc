@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/file_system.h"
@@ -55,10 +56,12 @@ HANDLE CreateFileRetrying(const std::u16string& path, DWORD access, DWORD share,
 std::u16string TemporaryName(const std::u16string& path, unsigned attempt) {
   size_t name_start = path.find_last_of(u"\\/:") + 1;  // 0 when there is none
   size_t length = std::min<size_t>(path.size() - name_start, 12);
+  // The leading digits change with every attempt, so that a short name
+  // gets new ones too.
+  uint32_t mixed = (GetCurrentProcessId() ^ GetTickCount()) * 2654435761u + attempt * 0x9E3779B9u;
   char digits[24];
-  std::snprintf(digits, sizeof digits, "%08lx%08lx",
-                static_cast<unsigned long>(GetCurrentProcessId() * 2654435761u + attempt),
-                static_cast<unsigned long>(GetTickCount()));
+  std::snprintf(digits, sizeof digits, "%08lx%08lx", static_cast<unsigned long>(mixed),
+                static_cast<unsigned long>(GetCurrentProcessId()));
   std::u16string name = path.substr(0, name_start);
   name.push_back(u'~');
   for (size_t i = 0; i + 1 < length; ++i) name.push_back(static_cast<char16_t>(digits[i]));

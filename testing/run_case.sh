@@ -115,9 +115,12 @@ if [ -f "$case_dir/chmod" ]; then
     [ -n "$mode" ] && chmod "$mode" "$work/run/$path"
   done < "$case_dir/chmod"
 fi
-# What each name is, as the run finds it.
+# What each name is, as the run finds it. (Wine gives the files the Windows
+# program makes permissions and an owner of its own.)
+attribute_format='%P\t%y %m %U:%G links=%n %l\n'
+[ "${#runner[@]}" -eq 0 ] || attribute_format='%P\t%y links=%n %l\n'
 attributes() {
-  (cd "$1" && find . -mindepth 1 -printf '%P\t%y %m %U:%G links=%n %l\n' | LC_ALL=C sort)
+  (cd "$1" && find . -mindepth 1 -printf "$attribute_format" | LC_ALL=C sort)
 }
 attributes "$work/run" > "$work/attributes.before"
 
