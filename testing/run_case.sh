@@ -137,10 +137,9 @@ fail() {
 
 runs=1
 [ -f "$case_dir/runs" ] && runs=$(cat "$case_dir/runs")
-pids=()
-for ((run = 1; run <= runs; run++)); do
-  suffix=
-  [ "$run" -gt 1 ] && suffix=.$run
+# One run of the program; SUFFIX names its output files.
+run_once() {
+  local suffix=$1
   (
     cd "$work/run"
     if [ -f "$case_dir/ulimit-f" ]; then
@@ -154,16 +153,27 @@ for ((run = 1; run <= runs; run++)); do
     if [ "${#runner[@]}" -eq 0 ]; then unset DISPLAY WAYLAND_DISPLAY; fi
     exec "${as_user[@]}" timeout 100 "${runner[@]}" "$program" "${args[@]}" </dev/null \
       >"$work/stdout$suffix" 2>"$work/stderr$suffix"
-  ) &
-  pids+=($!)
-done
+  )
+}
 statuses=()
-for pid in "${pids[@]}"; do
-  set +e
-  wait "$pid"
+set +e
+if [ "$runs" -eq 1 ]; then
+  run_once ""
   statuses+=($?)
-  set -e
-done
+else
+  pids=()
+  for ((run = 1; run <= runs; run++)); do
+    suffix=
+    [ "$run" -gt 1 ] && suffix=.$run
+    run_once "$suffix" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid"
+    statuses+=($?)
+  done
+fi
+set -e
 want_status=0
 [ -f "$case_dir/status" ] && want_status=$(cat "$case_dir/status")
 want_stderr=/dev/null
