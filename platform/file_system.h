@@ -7,10 +7,11 @@
 
 namespace quarnel {
 
-/// A file being written piece by piece into a temporary file beside its
-/// path. Commit puts it in place of any old file; destroying the writer
-/// without a successful Commit removes the temporary file and leaves any old
-/// file as it was.
+/// A file being written piece by piece, as a rule into a temporary file
+/// beside its path: Commit puts it in place of any old file, and destroying
+/// the writer without a successful Commit removes the temporary file and
+/// leaves any old file as it was. Where the file is written in place
+/// instead (see FileSystem::WriteFile), a failed write leaves it partial.
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
@@ -42,9 +43,17 @@ class FileSystem {
   /// Reads all of `path`; on failure `error` says what went wrong.
   virtual ReadStatus ReadFile(const std::u16string& path, std::string* bytes,
                               std::u16string* error) = 0;
-  /// Replaces `path` with `bytes` through a temporary file in the same
-  /// directory, so a failed write leaves any old file intact and no
-  /// temporary file behind; on failure `error` says what went wrong.
+  /// Replaces `path` with `bytes`, leaving what writing the file in place
+  /// would leave: an existing file the user may not write is an error and
+  /// stays as it is; a symbolic link stays and its target gets the bytes;
+  /// the file keeps its permissions (and owner and group, where the user
+  /// may give them), or on Windows its attributes and security. The bytes go
+  /// to a temporary file beside the file and replace it only when complete,
+  /// so a failed write leaves any old file intact and no temporary file
+  /// behind, except where no temporary file can be made beside a file the
+  /// user may write, or (POSIX) the file has several hard links: then it is
+  /// written in place, one run at a time. On failure `error` says what went
+  /// wrong.
   virtual bool WriteFile(const std::u16string& path, std::string_view bytes,
                          std::u16string* error) = 0;
   /// Starts replacing `path` as WriteFile does, with the bytes to come in

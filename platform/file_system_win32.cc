@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/file_system.h"
@@ -14,23 +16,56 @@ HANDLE OpenForQuery(const std::u16string& path) {
                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
-// A name for the temporary file beside `path` that no earlier run left. It
-// is short and of fixed length, so it fits wherever the page's own name
-// fits, however long that is.
-std::u16string TemporaryName(const std::u16string& path, unsigned attempt) {
-  char name[48];
-  std::snprintf(name, sizeof name, ".quarnel-%lx-%lx-%x",
-                static_cast<unsigned long>(GetCurrentProcessId()),
-                static_cast<unsigned long>(GetTickCount()), attempt);
-  size_t end = path.find_last_of(u"\\/");
-  std::u16string temp;
-  if (end != std::u16string::npos) {
-    temp = path.substr(0, end + 1);
-  } else if (path.size() >= 2 && path[1] == u':') {
-    temp = path.substr(0, 2);  // "C:page.html" lies in drive C's current directory
+// Another program (a virus scanner, a sync client) may hold a file for a
+// moment. A call that fails as shared or locked is tried again, for about a
+// second in all, before its failure counts.
+class RetryWhileBusy {
+ public:
+  // True, after a short wait, when the failure `error` is worth another try.
+  bool Again(DWORD error) {
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) ||
+        tries_ == kTries) {
+      SetLastError(error);
+      return false;
+    }
+    ++tries_;
+    Sleep(kWaitMs);
+    return true;
   }
-  for (const char* c = name; *c; ++c) temp.push_back(static_cast<char16_t>(*c));
-  return LongPathForm(temp);
+
+ private:
+  static constexpr int kTries = 20;
+  static constexpr DWORD kWaitMs = 50;
+  int tries_ = 0;
+};
+
+HANDLE CreateFileRetrying(const std::u16string& path, DWORD access, DWORD share,
+                          DWORD disposition) {
+  RetryWhileBusy retry;
+  HANDLE file;
+  do {
+    file = CreateFileW(Wide(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  } while (file == INVALID_HANDLE_VALUE && retry.Again(GetLastError()));
+  return file;
+}
+
+// A name for the temporary file beside `path` that no earlier run left. It
+// is never longer than the page's own name, so a path that fits the
+// system's limits for the page fits them for the temporary file too.
+std::u16string TemporaryName(const std::u16string& path, unsigned attempt) {
+  size_t name_start = path.find_last_of(u"\\/:") + 1;  // 0 when there is none
+  size_t length = std::min<size_t>(path.size() - name_start, 12);
+  // The leading digits change with every attempt, so that a short name
+  // gets new ones too.
+  uint32_t mixed = (GetCurrentProcessId() ^ GetTickCount()) * 2654435761u + attempt * 0x9E3779B9u;
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%08lx%08lx", static_cast<unsigned long>(mixed),
+                static_cast<unsigned long>(GetCurrentProcessId()));
+  std::u16string name = path.substr(0, name_start);
+  name.push_back(u'~');
+  for (size_t i = 0; i + 1 < length; ++i) name.push_back(static_cast<char16_t>(digits[i]));
+  return name;
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -70,9 +105,9 @@ class Win32FileSystem final : public FileSystem {
     // An editor or a sync client may hold the file open, even for writing
     // or renaming; reading it must not fail for that.
     const std::u16string path = LongPathForm(given_path);
-    Handle file(CreateFileW(Wide(path), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file(CreateFileRetrying(path, GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING));
     if (!file.ok()) {
       DWORD e = GetLastError();
       *error = Win32ErrorText("CreateFileW", e);
@@ -98,54 +133,132 @@ class Win32FileSystem final : public FileSystem {
     return ReadStatus::Ok;
   }
 
-  bool WriteFile(const std::u16string& given_path, std::string_view bytes,
-                 std::u16string* error) override {
-    const std::u16string path = LongPathForm(given_path);
-    // The temporary file lies beside the target so that the move cannot
-    // cross volumes.
-    std::u16string temp;
-    Handle file(INVALID_HANDLE_VALUE);
-    for (unsigned attempt = 0; attempt < 100 && !file.ok(); ++attempt) {
-      temp = TemporaryName(path, attempt);
-      file.Reset(CreateFileW(Wide(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (!file.ok() && GetLastError() != ERROR_FILE_EXISTS) break;
+  bool WriteFile(const std::u16string& path, std::string_view bytes,
+                 std::u16string* error) override;
+};
+
+bool Win32FileSystem::WriteFile(const std::u16string& given_path, std::string_view bytes,
+                                std::u16string* error) {
+  const std::u16string path = LongPathForm(given_path);
+  // An earlier page must be one the user may write, as opening it for
+  // writing would require: not marked read-only, not denied by its security.
+  DWORD attributes = GetFileAttributesW(Wide(path));
+  bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    *error = Win32ErrorText("CreateFileW", ERROR_ACCESS_DENIED);
+    return false;
+  }
+  if (exists) {
+    Handle page(CreateFileRetrying(path, GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING));
+    if (!page.ok()) {
+      *error = Win32ErrorText("CreateFileW", GetLastError());
+      return false;
     }
+  }
+
+  // The temporary file lies beside the page so that the move cannot cross
+  // volumes.
+  std::u16string temp;
+  Handle file(INVALID_HANDLE_VALUE);
+  for (unsigned attempt = 0; attempt < 100 && !file.ok(); ++attempt) {
+    temp = TemporaryName(path, attempt);
+    file.Reset(CreateFileW(Wide(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok() && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  bool in_place = false;
+  if (!file.ok()) {
+    DWORD e = GetLastError();
+    if (!exists || e != ERROR_ACCESS_DENIED) {
+      *error = Win32ErrorText("CreateFileW", e);
+      return false;
+    }
+    // A folder the user may not write, holding a page they may: the page is
+    // written in place, shared with no other writer, so that two runs at
+    // once leave one run's whole page.
+    in_place = true;
+    file.Reset(CreateFileRetrying(path, GENERIC_WRITE, FILE_SHARE_READ, TRUNCATE_EXISTING));
     if (!file.ok()) {
       *error = Win32ErrorText("CreateFileW", GetLastError());
       return false;
     }
-    const char* failed_call = nullptr;
-    DWORD failed_error = 0;
-    auto fail = [&](const char* call) {
-      failed_call = call;
-      failed_error = GetLastError();
-    };
-    for (size_t done = 0; done < bytes.size();) {
-      DWORD piece = bytes.size() - done < (1u << 30) ? static_cast<DWORD>(bytes.size() - done)
-                                                     : (1u << 30);
-      DWORD n = 0;
-      if (!::WriteFile(file.get(), bytes.data() + done, piece, &n, nullptr) || n == 0) {
-        fail("WriteFile");
-        if (failed_error == 0) failed_error = ERROR_WRITE_FAULT;
-        break;
-      }
-      done += n;
-    }
-    if (!failed_call && !FlushFileBuffers(file.get())) fail("FlushFileBuffers");
-    if (!file.Close() && !failed_call) fail("CloseHandle");
-    if (!failed_call && !MoveFileExW(Wide(temp), Wide(path),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      fail("MoveFileExW");
-    }
-    if (failed_call) {
-      DeleteFileW(Wide(temp));
-      *error = Win32ErrorText(failed_call, failed_error);
-      return false;
-    }
-    return true;
   }
-};
+
+  const char* failed_call = nullptr;
+  DWORD failed_error = 0;
+  auto fail = [&](const char* call) {
+    failed_call = call;
+    failed_error = GetLastError();
+  };
+  for (size_t done = 0; done < bytes.size();) {
+    DWORD piece = bytes.size() - done < (1u << 30) ? static_cast<DWORD>(bytes.size() - done)
+                                                   : (1u << 30);
+    DWORD n = 0;
+    if (!::WriteFile(file.get(), bytes.data() + done, piece, &n, nullptr) || n == 0) {
+      fail("WriteFile");
+      if (failed_error == 0) failed_error = ERROR_WRITE_FAULT;
+      break;
+    }
+    done += n;
+  }
+  if (!failed_call && !FlushFileBuffers(file.get())) fail("FlushFileBuffers");
+  if (!file.Close() && !failed_call) fail("CloseHandle");
+  if (in_place) {
+    if (failed_call) *error = Win32ErrorText(failed_call, failed_error);
+    return !failed_call;
+  }
+  // The new page has the earlier one's attributes from the start, where
+  // the system's ReplaceFileW would not carry them over.
+  if (!failed_call && exists) {
+    DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    SetFileAttributesW(Wide(temp), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+  }
+  if (!failed_call) {
+    // ReplaceFileW keeps the earlier page's attributes, security and
+    // creation time; a page that went away meanwhile is simply moved to.
+    RetryWhileBusy retry;
+    BOOL replaced = FALSE;
+    DWORD e = ERROR_FILE_NOT_FOUND;
+    if (exists) {
+      while (!(replaced = ReplaceFileW(Wide(path), Wide(temp), nullptr,
+                                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))) {
+        e = GetLastError();
+        // A page held open without sharing cannot be removed for a moment.
+        if (!retry.Again(e == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : e)) {
+          break;
+        }
+      }
+    }
+    // Without it (the page went away meanwhile, or ReplaceFileW removed it
+    // and could not move the new one in), the new page is moved to its name.
+    if (!replaced && (e == ERROR_FILE_NOT_FOUND || e == ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
+      while (!(replaced = MoveFileExW(Wide(temp), Wide(path),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) &&
+             retry.Again(GetLastError())) {
+      }
+      if (!replaced) e = GetLastError();
+    }
+    if (!replaced) {
+      failed_call = exists ? "ReplaceFileW" : "MoveFileExW";
+      failed_error = e == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : e;
+      // Where the earlier page is gone, the complete new one is all there
+      // is: it stays under its temporary name rather than be deleted.
+      if (exists && GetFileAttributesW(Wide(path)) == INVALID_FILE_ATTRIBUTES) {
+        *error = Win32ErrorText(failed_call, failed_error);
+        return false;
+      }
+    }
+  }
+  if (failed_call) {
+    DeleteFileW(Wide(temp));
+    *error = Win32ErrorText(failed_call, failed_error);
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 

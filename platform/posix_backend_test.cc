@@ -1,4 +1,5 @@
 // The POSIX backends on a real file system, in a temporary directory.
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -185,6 +186,63 @@ TEST_F(PosixBackendTest, ASignalDuringTheWriteLeavesNoTemporaryFile) {
   EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
   EXPECT_EQ(Get("p.html"), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
+}
+
+// Pages that cannot be written as a file: a loop of links, a FIFO (which
+// must not stop the run waiting for a reader). Nothing changes.
+TEST_F(PosixBackendTest, PageThatIsNoFileIsRefused) {
+  fs::create_symlink("b.html", dir / "a.html");
+  fs::create_symlink("a.html", dir / "b.html");
+  ASSERT_EQ(::mkfifo((dir / "f.html").c_str(), 0644), 0);
+  for (const char* name : {"a.html", "f.html"}) {
+    SCOPED_TRACE(name);
+    std::u16string error;
+    EXPECT_FALSE(files->WriteFile(Path(name), "x", &error));
+    EXPECT_NE(EncodeUtf8(error).find("open: "), std::string::npos) << EncodeUtf8(error);
+  }
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.html", "b.html", "f.html"}));
+  EXPECT_TRUE(fs::is_symlink(dir / "a.html"));
+  EXPECT_TRUE(fs::is_fifo(dir / "f.html"));
+}
+
+// A user who may not give the new page the earlier one's group: the group
+// rights, which would now go to the user's own group, are cut to what
+// others get, and set-user-ID and set-group-ID are dropped.
+TEST_F(PosixBackendTest, PermissionsGrantNoMoreUnderANewGroup) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+  const uid_t nobody = 65534;
+  fs::permissions(dir, fs::perms::all);
+  struct Case { mode_t before, after; };
+  const Case cases[] = {
+      {0664, 0644},
+      {0660, 0600},
+      {06775, 0755},
+      {0606, 0666},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::oct << c.before);
+    Put("p.html", "old");
+    ASSERT_EQ(::chown((dir / "p.html").c_str(), nobody, 0), 0);
+    ASSERT_EQ(::chmod((dir / "p.html").c_str(), c.before), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::u16string error;
+      bool ok = ::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 &&
+                ::setuid(nobody) == 0 &&
+                MakeSystemFileSystem()->WriteFile(Path("p.html"), "new", &error);
+      ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat info;
+    ASSERT_EQ(::stat((dir / "p.html").c_str(), &info), 0);
+    EXPECT_EQ(Get("p.html"), "new");
+    EXPECT_EQ(info.st_uid, nobody);
+    EXPECT_EQ(info.st_gid, nobody);
+    EXPECT_EQ(info.st_mode & 07777, c.after);
+  }
 }
 
 TEST(PosixCodePage, ConvertsCodePage932) {

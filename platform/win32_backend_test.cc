@@ -202,6 +202,93 @@ TEST(Win32LongPathForm, LiftsTheLimitOnlyWhereNeeded) {
   }
 }
 
+// A page the user may not write is left alone, and nothing else appears:
+// one marked read-only, and one another program holds open without sharing
+// for longer than the write waits.
+TEST_F(Win32BackendTest, PageThatCannotBeWrittenIsLeftAlone) {
+  Put(u"ro.html", "read-only page");
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"ro.html")), FILE_ATTRIBUTE_READONLY));
+  Put(u"held.html", "held page");
+  Handle held(CreateFileW(Wide(Path(u"held.html")), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held.ok());
+  for (const char16_t* name : {u"ro.html", u"held.html"}) {
+    SCOPED_TRACE(Utf8(name));
+    std::u16string error;
+    EXPECT_FALSE(files->WriteFile(Path(name), "new page", &error));
+    EXPECT_NE(Utf8(error).find("CreateFileW: "), std::string::npos) << Utf8(error);
+  }
+  EXPECT_NE(GetFileAttributesW(Wide(Path(u"ro.html"))) & FILE_ATTRIBUTE_READONLY, 0u);
+  held.Close();
+  EXPECT_EQ(Get(u"ro.html"), "read-only page");
+  EXPECT_EQ(Get(u"held.html"), "held page");
+  EXPECT_EQ(Names().size(), 2u);
+}
+
+DWORD WINAPI CloseAfterAMoment(void* handle) {
+  Sleep(100);
+  CloseHandle(static_cast<HANDLE>(handle));
+  return 0;
+}
+
+// A page or stage file held for a moment (a virus scanner, a sync client)
+// is waited for.
+TEST_F(Win32BackendTest, FileHeldForAMomentIsWaitedFor) {
+  Put(u"page.html", "old");
+  Put(u"stages.dat", "stages");
+  for (const char16_t* name : {u"page.html", u"stages.dat"}) {
+    SCOPED_TRACE(Utf8(name));
+    HANDLE held = CreateFileW(Wide(Path(name)), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE releaser = CreateThread(nullptr, 0, CloseAfterAMoment, held, 0, nullptr);
+    ASSERT_NE(releaser, nullptr);
+    std::u16string error;
+    if (name == std::u16string(u"page.html")) {
+      EXPECT_TRUE(files->WriteFile(Path(name), "new", &error)) << Utf8(error);
+      EXPECT_EQ(Get(name), "new");
+    } else {
+      std::string bytes;
+      EXPECT_EQ(files->ReadFile(Path(name), &bytes, &error), FileSystem::ReadStatus::Ok)
+          << Utf8(error);
+      EXPECT_EQ(bytes, "stages");
+    }
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+  }
+  EXPECT_EQ(Names().size(), 2u);
+}
+
+TEST_F(Win32BackendTest, ReplacementKeepsTheAttributes) {
+  Put(u"page.html", "old");
+  const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"page.html")), attributes));
+  std::u16string error;
+  ASSERT_TRUE(files->WriteFile(Path(u"page.html"), "new", &error)) << Utf8(error);
+  EXPECT_EQ(Get(u"page.html"), "new");
+  EXPECT_EQ(GetFileAttributesW(Wide(Path(u"page.html"))) & attributes, attributes);
+  EXPECT_EQ(Names().size(), 1u);
+}
+
+// A page whose path just fits MAX_PATH: a temporary name made by appending
+// to the page's name did not fit, and the write failed.
+TEST_F(Win32BackendTest, PagePathAsLongAsPathsGoIsWritten) {
+  std::u16string sub = u"d";
+  while (dir.size() + 1 + sub.size() < 240) sub.push_back(u'd');
+  ASSERT_TRUE(CreateDirectoryW(Wide(Path(sub)), nullptr));
+  std::u16string name = sub + u"\\p";
+  while (dir.size() + 1 + name.size() + 5 < MAX_PATH - 1) name.push_back(u'p');
+  name += u".html";
+  ASSERT_EQ(Path(name).size(), static_cast<size_t>(MAX_PATH - 1));
+  for (const char* bytes : {"first", "second"}) {
+    std::u16string error;
+    EXPECT_TRUE(files->WriteFile(Path(name), bytes, &error)) << Utf8(error);
+    EXPECT_EQ(Get(name), bytes);
+  }
+  EXPECT_TRUE(DeleteFileW(Wide(Path(name))));
+  EXPECT_TRUE(RemoveDirectoryW(Wide(Path(sub))));  // nothing else was left in it
+}
+
 TEST(Win32CodePage, DecodesCodePage932) {
   auto code_page = MakeSystemCodePage();
   ASSERT_EQ(GetACP(), SuiteAnsiCodePage()) << "Wine does not have the ANSI code page the suite set";

@@ -32,9 +32,17 @@
 #   user          run as an unprivileged user, whom permissions bind: as root
 #                 the user nobody (the run directory becomes theirs), else
 #                 the user running this script
+#   chown         lines "OWNER[:GROUP] PATH" applied after user (needs root)
+#   tmpfs         lines "DIR SIZE": a small file system of its own (tmpfs,
+#                 mount -o size=SIZE) at DIR in the run directory, made
+#                 before input/ is copied and unmounted at the end (needs
+#                 root), for a disk that fills up
+#   runs          how many runs start at once (absent: 1); each must end
+#                 with the expected status and standard error
 # Every file the run starts with (input/ and what setup made) that expected/
 # does not name must be left as it was, byte for byte, and no other file may
-# appear.
+# appear. Every name the run starts with keeps its type, permissions, owner,
+# group, number of hard links and, for a symbolic link, its target.
 set -euo pipefail
 
 quarnel=$1
@@ -44,8 +52,27 @@ shift 3
 runner=("$@")
 
 work=$(mktemp -d)
-trap 'chmod -R u+rwX "$work" 2>/dev/null; rm -rf "$work"' EXIT
+mounts=()
+cleanup() {
+  local status=$? dir
+  for dir in "${mounts[@]}"; do
+    umount "$dir" || { echo "FAIL: cannot unmount $dir" >&2; status=1; }
+  done
+  chmod -R u+rwX "$work" 2>/dev/null
+  rm -rf "$work"
+  exit "$status"
+}
+trap cleanup EXIT
 mkdir "$work/bin" "$work/run" "$work/expected"
+if [ -f "$case_dir/tmpfs" ]; then
+  while read -r dir size; do
+    [ -n "$dir" ] || continue
+    mkdir -p "$work/run/$dir"
+    mount -t tmpfs -o "size=$size" tmpfs "$work/run/$dir" ||
+      { echo "FAIL: cannot mount a tmpfs at $dir (this case needs root)" >&2; exit 1; }
+    mounts+=("$work/run/$dir")
+  done < "$case_dir/tmpfs"
+fi
 program=$work/bin/$(basename "$quarnel")
 cp "$quarnel" "$program"
 if [ -e "$case_dir/template.dat" ]; then
@@ -78,11 +105,25 @@ if [ -f "$case_dir/user" ] && [ "$(id -u)" = 0 ]; then
   chown -R 65534:65534 "$work/run"
   as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
 fi
+if [ -f "$case_dir/chown" ]; then
+  [ "$(id -u)" = 0 ] || { echo "FAIL: this case needs root to change owners" >&2; exit 1; }
+  while read -r owner path; do
+    [ -n "$owner" ] && chown -h "$owner" "$work/run/$path"
+  done < "$case_dir/chown"
+fi
 if [ -f "$case_dir/chmod" ]; then
   while read -r mode path; do
     [ -n "$mode" ] && chmod "$mode" "$work/run/$path"
   done < "$case_dir/chmod"
 fi
+# What each name is, as the run finds it. (Wine gives the files the Windows
+# program makes permissions and an owner of its own.)
+attribute_format='%P\t%y %m %U:%G links=%n %l\n'
+[ "${#runner[@]}" -eq 0 ] || attribute_format='%P\t%y links=%n %l\n'
+attributes() {
+  (cd "$1" && find . -mindepth 1 -printf "$attribute_format" | LC_ALL=C sort)
+}
+attributes "$work/run" > "$work/attributes.before"
 
 args=(stages.dat)
 if [ -f "$case_dir/args" ]; then
@@ -95,23 +136,45 @@ fail() {
   failures=$((failures + 1))
 }
 
+runs=1
+[ -f "$case_dir/runs" ] && runs=$(cat "$case_dir/runs")
+# One run of the program; SUFFIX names its output files.
+run_once() {
+  local suffix=$1
+  (
+    cd "$work/run"
+    if [ -f "$case_dir/ulimit-f" ]; then
+      # The Windows program cannot ignore the signal itself.
+      if [ "${#runner[@]}" -ne 0 ]; then trap '' XFSZ; fi
+      ulimit -f "$(cat "$case_dir/ulimit-f")"
+    fi
+    # No display for the Linux program: these cases are the console's,
+    # whatever the session. The Windows program's boxes are answered on the
+    # runner's virtual screen.
+    if [ "${#runner[@]}" -eq 0 ]; then unset DISPLAY WAYLAND_DISPLAY; fi
+    exec "${as_user[@]}" timeout 100 "${runner[@]}" "$program" "${args[@]}" </dev/null \
+      >"$work/stdout$suffix" 2>"$work/stderr$suffix"
+  )
+}
+statuses=()
 set +e
-(
-  cd "$work/run"
-  if [ -f "$case_dir/ulimit-f" ]; then
-    # The Windows program cannot ignore the signal itself.
-    if [ "${#runner[@]}" -ne 0 ]; then trap '' XFSZ; fi
-    ulimit -f "$(cat "$case_dir/ulimit-f")"
-  fi
-  # No display for the Linux program: these cases are the console's,
-  # whatever the session. The Windows program's boxes are answered on the
-  # runner's virtual screen.
-  if [ "${#runner[@]}" -eq 0 ]; then unset DISPLAY WAYLAND_DISPLAY; fi
-  exec "${as_user[@]}" timeout 100 "${runner[@]}" "$program" "${args[@]}" </dev/null >"$work/stdout" 2>"$work/stderr"
-)
-status=$?
+if [ "$runs" -eq 1 ]; then
+  run_once ""
+  statuses+=($?)
+else
+  pids=()
+  for ((run = 1; run <= runs; run++)); do
+    suffix=
+    [ "$run" -gt 1 ] && suffix=.$run
+    run_once "$suffix" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid"
+    statuses+=($?)
+  done
+fi
 set -e
-
 want_status=0
 [ -f "$case_dir/status" ] && want_status=$(cat "$case_dir/status")
 want_stderr=/dev/null
@@ -120,18 +183,30 @@ if [ "${#runner[@]}" -ne 0 ]; then
   [ -f "$case_dir/windows-status" ] && want_status=$(cat "$case_dir/windows-status")
   [ -f "$case_dir/windows-stderr" ] && want_stderr=$case_dir/windows-stderr
 fi
-[ "$status" = "$want_status" ] || fail "exit status $status, expected $want_status"
-
-sed "s|$work|WORK|g" "$work/stderr" > "$work/stderr.seen"
 cp "$want_stderr" "$work/stderr.want"
+reason='s/(に書きこめません|を読みこめません)（.*）$/\1（…）/'
 if [ "${#runner[@]}" -ne 0 ]; then
   windows_work=$(printf 'Z:%s\\bin\\' "${work//\//\\}" | sed 's/[][\\.*^$|]/\\&/g')
-  reason='s/(に書きこめません|を読みこめません)（.*）$/\1（…）/'
-  sed -E -i -e "s|$windows_work|WORK/bin/|g" -e "$reason" "$work/stderr.seen"
   sed -E -i -e "$reason" "$work/stderr.want"
 fi
-diff -u "$work/stderr.want" "$work/stderr.seen" >&2 || fail "standard error differs"
-[ -s "$work/stdout" ] && fail "unexpected standard output: $(cat "$work/stdout")"
+for ((run = 1; run <= runs; run++)); do
+  suffix=
+  [ "$run" -gt 1 ] && suffix=.$run
+  status=${statuses[run - 1]}
+  [ "$status" = "$want_status" ] || fail "exit status $status, expected $want_status (run $run)"
+  sed "s|$work|WORK|g" "$work/stderr$suffix" > "$work/stderr.seen"
+  if [ "${#runner[@]}" -ne 0 ]; then
+    sed -E -i -e "s|$windows_work|WORK/bin/|g" -e "$reason" "$work/stderr.seen"
+  fi
+  diff -u "$work/stderr.want" "$work/stderr.seen" >&2 || fail "standard error differs (run $run)"
+  [ -s "$work/stdout$suffix" ] && fail "unexpected standard output: $(cat "$work/stdout$suffix")"
+done
+
+# Names the run started with keep what they were.
+attributes "$work/run" > "$work/attributes.after"
+LC_ALL=C join -t $'\t' -o 1.1,1.2,2.2 "$work/attributes.before" "$work/attributes.after" |
+  awk -F '\t' '$2 != $3 { print "changed: " $1 ": " $2 " -> " $3; bad = 1 } END { exit bad }' >&2 ||
+  fail "a name the run started with changed its type, permissions, owner or links"
 
 # The same names of the same types, and the same bytes in every file. (Not
 # diff -r: it would open a FIFO, and cannot compare one.)
