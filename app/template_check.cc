@@ -191,8 +191,10 @@ class MarkupScanner {
   Markup Where() const {
     switch (state_) {
       case State::Text: return Markup::Text;
-      case State::TagName: case State::InTag: case State::AfterEquals: return Markup::Tag;
-      case State::Quoted: case State::Unquoted: return Markup::Attribute;
+      case State::TagName: case State::InTag: return Markup::Tag;
+      // Right after "=" an unquoted value begins.
+      case State::AfterEquals: case State::Quoted: case State::Unquoted:
+        return Markup::Attribute;
       case State::Comment: return Markup::Comment;
       case State::Raw:
         return raw_ == u"title" ? Markup::Title : raw_ == u"script" ? Markup::Script : Markup::Style;
@@ -370,11 +372,14 @@ std::optional<Finding> UnreadSectionFinding(const TemplateSection& section) {
   std::u16string start = u"セクション" + Quoted(section.name) +
                          u"は読まれません。";
   if (const SectionRule* rule = KnownSection(trimmed)) {
-    std::u16string why;
-    if (blanks) why += u"名前の前後に空白があります";
-    if (wide) why += std::u16string(blanks ? u"。" : u"") + u"名前に全角文字があります";
+    std::u16string why = blanks && wide ? u"名前の前後に空白があり、全角文字もあります。"
+                         : blanks       ? u"名前の前後に空白があります。"
+                                        : u"名前に全角文字があります。";
+    std::u16string fix = blanks && wide ? u"半角で、空白なしに書いてください"
+                         : blanks       ? u"空白を取ってください"
+                                        : u"半角で書いてください";
     return Finding{Finding::Severity::Warning, section.header_line,
-                   start + why + u"（" + Quoted(rule->name) + u"のつもりでしょうか）"};
+                   start + why + Quoted(rule->name) + u"のつもりなら、" + fix};
   }
   std::u16string lower = Lower(trimmed);
   const SectionRule* best = nullptr;
@@ -388,7 +393,7 @@ std::optional<Finding> UnreadSectionFinding(const TemplateSection& section) {
   }
   if (best) {
     return Finding{Finding::Severity::Warning, section.header_line,
-                   start + u"つづりのちがい（" + Quoted(best->name) + u"のつもりでしょうか）"};
+                   start + Quoted(best->name) + u"のつもりなら、つづりを直してください"};
   }
   return Finding{Finding::Severity::Warning, section.header_line,
                  start + u"Quarnel が読むセクションではないので、ページに出ません"};

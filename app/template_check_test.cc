@@ -175,9 +175,9 @@ TEST(TemplateCheck, FindsWhatWillNotWork) {
   struct Case { size_t line; std::u16string replacement, want; };
   const Case cases[] = {
       {5, u"*Frame_Line", u"6 E セクション「Frame_Line」はすでにあります"},
-      {3, u"*frame_line ", u"名前の前後に空白があります（「frame_line」のつもり"},
-      {3, u"*ｆｒａｍｅ_ｌｉｎｅ", u"名前に全角文字があります（「frame_line」のつもり"},
-      {1, u"*stagelsit", u"つづりのちがい（「stagelist」のつもり"},
+      {3, u"*frame_line ", u"名前の前後に空白があります。「frame_line」のつもりなら、空白を取ってください"},
+      {3, u"*ｆｒａｍｅ_ｌｉｎｅ", u"名前に全角文字があります。「frame_line」のつもりなら、半角で"},
+      {1, u"*stagelsit", u"「stagelist」のつもりなら、つづりを直してください"},
       {1, u"*notes", u"Quarnel が読むセクションではない"},
       {1, u"*", u"名前のないセクション"},
       {0, u"<ol></ol>", u"1 W セクション「body」に「[stagelist]」がないので、ステージがひとつもページに出ません"},
@@ -194,6 +194,9 @@ TEST(TemplateCheck, FindsWhatWillNotWork) {
       {0, u"<!-- [filename] -->[stagelist]", u"コメントの中"},
       {0, u"<script>x = '[filename]';</script>[stagelist]", u"<script> 要素の中"},
       {0, u"<a [filename]>[stagelist]", u"タグの中"},
+      {0, u"<a href=[filename]>[stagelist]", u"属性値の中"},
+      {0, u"<STYLE>a { }</STYLE><p title='[stage]'>[filename]</p>[stagelist]", u"「[stage]」は body では"},
+      {1, u"*　ｓｔａｇｅｌｉｓｔ", u"名前の前後に空白があり、全角文字もあります。「stagelist」"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);

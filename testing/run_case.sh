@@ -3,6 +3,9 @@
 #
 # usage: run_case.sh QUARNEL DEFAULT_TEMPLATE CASE_DIR [RUNNER...]
 #
+# QUARNEL may also be the template checker, quarnel-check, whose cases
+# (testing/check_data/) are laid out the same way.
+#
 # With a RUNNER (such as testing/windows/run_exe.sh for the Windows program
 # under Wine), the run is RUNNER QUARNEL ARG...; the runner writes each
 # message the program shows to standard error as "<title>: <text>". The
@@ -21,6 +24,7 @@
 #   status        the expected exit status (absent: 0)
 #   stderr        the expected standard error (absent: empty); the run's
 #                 temporary directory reads as WORK
+#   stdout        the expected standard output (absent: empty), read the same way
 #   ulimit-f      a file-size limit for the run, in blocks of 512 bytes
 #   setup         a bash script run in the run directory before the run, to
 #                 make inputs too big to keep (and their expected pages, in
@@ -130,7 +134,12 @@ if [ "${#runner[@]}" -ne 0 ]; then
   sed -E -i -e "$reason" "$work/stderr.want"
 fi
 diff -u "$work/stderr.want" "$work/stderr.seen" >&2 || fail "standard error differs"
-[ -s "$work/stdout" ] && fail "unexpected standard output: $(cat "$work/stdout")"
+if [ -f "$case_dir/stdout" ]; then
+  sed "s|$work|WORK|g" "$work/stdout" > "$work/stdout.seen"
+  diff -u "$case_dir/stdout" "$work/stdout.seen" >&2 || fail "standard output differs"
+elif [ -s "$work/stdout" ]; then
+  fail "unexpected standard output: $(cat "$work/stdout")"
+fi
 
 # The same names of the same types, and the same bytes in every file. (Not
 # diff -r: it would open a FIFO, and cannot compare one.)
