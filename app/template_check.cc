@@ -430,10 +430,11 @@ void AddMarkupFindings(Lines lines, const Layout& layout,
     if (!layout.known[i] || !layout.reaches[static_cast<size_t>(layout.known[i]->section)]) {
       continue;
     }
-    while (next < uses.size() && uses[next].line <= section.first_line) ++next;
     MarkupScanner scanner;
     for (size_t l = section.first_line; l < section.end_line; ++l) {
       if (l > section.first_line) scanner.LineEnd();
+      // Uses of earlier lines are done.
+      while (next < uses.size() && uses[next].line < l + 1) ++next;
       std::u16string_view line = lines[l];
       for (size_t c = 0; c < line.size();) {
         while (next < uses.size() && uses[next].line == l + 1 && uses[next].column < c) ++next;

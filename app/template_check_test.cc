@@ -213,6 +213,21 @@ TEST(TemplateCheck, FindsWhatWillNotWork) {
   }
 }
 
+TEST(TemplateCheck, MarkupCarriesAcrossLinesOfASection) {
+  std::vector<std::u16string> lines = Complete();
+  lines[0] = u"<p>[filename]</p><!-- note";
+  lines.insert(lines.begin() + 1, {u"[filename] --><a", u"href=[filename]>[filename]</a>[stagelist]"});
+  EXPECT_EQ(Texts(lines), (std::vector<std::u16string>{
+      u"2 W 「[filename]」がコメントの中にあります。ステージデータのパスは手を加えずに入るので、その文字によってはマークアップがくずれます",
+      u"3 W 「[filename]」が属性値の中にあります。ステージデータのパスは手を加えずに入るので、その文字によってはマークアップがくずれます"}));
+  // Each section starts over: a comment left open in body does not reach
+  // stagelist.
+  lines = Complete();
+  lines[0] = u"<!-- [stagelist]";
+  lines[2] = u"<li>[title][lines]</li>";
+  EXPECT_EQ(Texts(lines).size(), 0u);
+}
+
 TEST(TemplateCheck, MissingSectionsComeLastWithoutLine) {
   std::vector<std::u16string> lines = Complete();
   lines[1] = u"*stagelsit";
