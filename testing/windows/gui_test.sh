@@ -139,7 +139,7 @@ case $scenario in
     want=$(printf 'my t.dat\n'; sed -E 's/^t\.dat:([0-9]+): /\1 行目: /' "$case_dir/stdout")
     expect_box Quarnel "$want" check_findings || true
     expect_end 1
-    expect_files "my t.dat"
+    expect_files stages.dat "my t.dat"
     ;;
   check_clean)
     # Without an argument it checks the template beside itself.
