@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <optional>
 
 #include "app/messages.h"
@@ -206,8 +205,13 @@ class MarkupScanner {
   // the next character to read.
   size_t Step(std::u16string_view line, size_t i) {
     char16_t c = line[i];
+    // Whether `s` (lower case) starts here, letter case aside.
     auto ahead = [&](std::u16string_view s) {
-      return Lower(line.substr(i, s.size())) == s;
+      if (line.size() - i < s.size()) return false;
+      for (size_t k = 0; k < s.size(); ++k) {
+        if (LowerAscii(line[i + k]) != s[k]) return false;
+      }
+      return true;
     };
     switch (state_) {
       case State::Text:
@@ -263,7 +267,8 @@ class MarkupScanner {
         }
         return i + 1;
       case State::Raw:
-        if (ahead(u"</" + raw_)) {
+        if (c == u'<' && i + 1 < line.size() && line[i + 1] == u'/' &&
+          ahead(u"</" + raw_)) {
           state_ = State::InTag;
           end_tag_ = true;
           return i + 2 + raw_.size();
@@ -530,11 +535,15 @@ std::vector<Finding> CheckTemplateLines(Lines lines) {
   }
   AddMarkupFindings(lines, layout, uses, &findings);
 
-  std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
-    auto key = [](const Finding& f) { return f.line == 0 ? SIZE_MAX : f.line; };
-    return key(a) < key(b);
-  });
-  return findings;
+  // In line order, findings without a line last; a counting sort keeps
+  // the order within a line and the time linear.
+  std::vector<size_t> starts(lines.size() + 3, 0);
+  auto slot = [&](const Finding& f) { return f.line == 0 ? lines.size() + 1 : f.line; };
+  for (const Finding& f : findings) ++starts[slot(f) + 1];
+  for (size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
+  std::vector<Finding> sorted(findings.size());
+  for (Finding& f : findings) sorted[starts[slot(f)]++] = std::move(f);
+  return sorted;
 }
 
 std::u16string CheckedTemplatePath(std::u16string_view argument_text,
