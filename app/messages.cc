@@ -48,12 +48,10 @@ std::u16string FatalErrorText(const FileError& error) {
     case FileError::Kind::CannotRead:
       return WithReason(error.path + u" を読みこめません", error.detail);
     case FileError::Kind::InvalidText:
-      return Where(error) + u"に Shift_JIS (コードページ 932) として正しくない文字があります";
     case FileError::Kind::NulCharacter:
-      return Where(error) + u"に NUL 文字があります";
+      return Where(error) + u"に " + LineProblemText(error);
     case FileError::Kind::DuplicateSection:
-      return Where(error) + u": セクション「" + error.detail +
-             u"」はすでにあります（セクション名は大文字と小文字を区別しません）";
+      return Where(error) + u": " + LineProblemText(error);
     case FileError::Kind::CannotWrite:
       return WithReason(error.path + u" に書きこめません", error.detail);
     case FileError::Kind::OutputIsInput:
@@ -63,6 +61,20 @@ std::u16string FatalErrorText(const FileError& error) {
       break;
   }
   return error.path;
+}
+
+std::u16string LineProblemText(const FileError& error) {
+  switch (error.kind) {
+    case FileError::Kind::InvalidText:
+      return u"Shift_JIS (コードページ 932) として正しくない文字があります";
+    case FileError::Kind::NulCharacter:
+      return u"NUL 文字があります";
+    case FileError::Kind::DuplicateSection:
+      return u"セクション「" + error.detail +
+             u"」はすでにあります（セクション名は大文字と小文字を区別しません）";
+    default:
+      return FatalErrorText(error);
+  }
 }
 
 std::u16string ChooserFailedText(const std::u16string& reason) {

@@ -35,6 +35,11 @@ std::u16string StageUnreadableText(const std::u16string& path);
 /// where it applies, the line.
 std::u16string FatalErrorText(const FileError& error);
 
+/// What is wrong on the line of an error that names one (bad text, a NUL, a
+/// repeated section), without the file and the line; for other errors the
+/// whole message.
+std::u16string LineProblemText(const FileError& error);
+
 /// The message when the open-file dialog itself failed.
 std::u16string ChooserFailedText(const std::u16string& reason);
 

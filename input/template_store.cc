@@ -33,30 +33,41 @@ std::u16string TemplateText(const TemplateStore& store, std::u16string_view name
   return text ? *text : std::u16string();
 }
 
+std::vector<TemplateSection> TemplateSections(std::span<const std::u16string_view> lines) {
+  std::vector<TemplateSection> sections;
+  TemplateSection current{u"body", 0, 0, 0};
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (IsHeader(lines[i])) {
+      current.end_line = i;
+      sections.push_back(current);
+      current = {lines[i].substr(1), i + 1, i + 1, i + 1};
+    }
+  }
+  current.end_line = lines.size();
+  sections.push_back(current);
+  return sections;
+}
+
+std::u16string SectionText(std::span<const std::u16string_view> lines,
+                           const TemplateSection& section) {
+  std::u16string text;
+  for (size_t i = section.first_line; i < section.end_line; ++i) {
+    if (!text.empty()) text += u"\r\n";
+    text += lines[i];
+  }
+  return text;
+}
+
 bool ParseTemplate(std::span<const std::u16string_view> lines,
                    TemplateStore* store, FileError* error) {
-  std::u16string_view name = u"body";
-  size_t header_line = 0;
-  std::u16string text;
-  auto store_current = [&]() {
-    if (store->Add(name, std::move(text))) return true;
-    *error = {FileError::Kind::DuplicateSection, {}, header_line,
-              std::u16string(name)};
-    return false;
-  };
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::u16string_view line = lines[i];
-    if (IsHeader(line)) {
-      if (!store_current()) return false;
-      name = line.substr(1);
-      header_line = i + 1;
-      text.clear();
-      continue;
+  for (const TemplateSection& section : TemplateSections(lines)) {
+    if (!store->Add(section.name, SectionText(lines, section))) {
+      *error = {FileError::Kind::DuplicateSection, {}, section.header_line,
+                std::u16string(section.name)};
+      return false;
     }
-    if (!text.empty()) text += u"\r\n";
-    text += line;
   }
-  return store_current();
+  return true;
 }
 
 std::u16string TemplatePath(std::u16string_view directory, PathStyle style) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "input/file_error.h"
 #include "input/load_status.h"
@@ -29,6 +30,25 @@ class TemplateStore {
 
 /// The text of section `name`, or an empty text when the store has none.
 std::u16string TemplateText(const TemplateStore& store, std::u16string_view name);
+
+/// One section as the lines of a template file lay it out: its name, the
+/// line of its header (from 1; 0 for "body", which has none) and its content
+/// lines, `first_line` to before `end_line` (0-based indexes into the lines).
+struct TemplateSection {
+  std::u16string_view name;
+  size_t header_line;
+  size_t first_line;
+  size_t end_line;
+};
+
+/// The sections of a template file in the order they appear, "body" first,
+/// by the header rule of ParseTemplate. Names are views into `lines`.
+std::vector<TemplateSection> TemplateSections(std::span<const std::u16string_view> lines);
+
+/// The text of `section`: its content lines joined with CR LF, leading
+/// empty lines dropped.
+std::u16string SectionText(std::span<const std::u16string_view> lines,
+                           const TemplateSection& section);
 
 /// Fills `store` from the lines of a template file. A line that is not empty
 /// and starts with "*" opens the section named by the rest of it; the lines

@@ -1,21 +1,22 @@
 #include "render/build_document.h"
 
 #include "render/render_stage.h"
+#include "render/placeholders.h"
 #include "text/gtstr.h"
 
 namespace quarnel {
 
 void BuildDocument(const TemplateStore& templates, const StageList& stages,
                    std::u16string_view stage_path, TextSink& out) {
-  const std::u16string* body = templates.Find(u"body");
+  const std::u16string* body = templates.Find(SectionName(Section::Body));
   if (!body || body->empty()) return;
   // "[stagelist]" is filled by ReplaceAll's rule on the fixed body, so the
   // stage list is drawn again wherever it goes, never held. "[filename]" and
   // "[numstage]" are then filled in everything, the fragments included.
-  ReplaceAllSink fill_count(u"[numstage]",
+  ReplaceAllSink fill_count(PlaceholderText(Placeholder::Numstage),
                             DecimalText(static_cast<long long>(stages.size())), out);
-  ReplaceAllSink fill_path(u"[filename]", stage_path, fill_count);
-  std::vector<std::u16string> pieces = SplitText(*body, u"[stagelist]");
+  ReplaceAllSink fill_path(PlaceholderText(Placeholder::Filename), stage_path, fill_count);
+  std::vector<std::u16string> pieces = SplitText(*body, PlaceholderText(Placeholder::Stagelist));
   for (size_t i = 0; i < pieces.size(); ++i) {
     if (i > 0) {
       for (size_t s = 0; s < stages.size(); ++s) {

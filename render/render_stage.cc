@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "render/placeholders.h"
 #include "text/gtstr.h"
 #include "text/width.h"
 
@@ -29,25 +30,25 @@ class StageDrawing {
   StageDrawing(const TemplateStore& templates,
                std::vector<std::u16string_view> grid_lines, size_t width)
       : grid_lines_(std::move(grid_lines)), width_(width) {
-    const std::u16string frame_content = TemplateText(templates, u"frame_content");
-    const std::u16string frame_space = TemplateText(templates, u"frame_space");
+    const std::u16string frame_content = TemplateText(templates, SectionName(Section::FrameContent));
+    const std::u16string frame_space = TemplateText(templates, SectionName(Section::FrameSpace));
     std::u16string frame_body = frame_space;
     for (size_t c = 0; c < width_; ++c) {
       frame_body += frame_content;
       frame_body += frame_space;
     }
-    frame_row_ = ReplaceAll(TemplateText(templates, u"frame_line"), u"[frame]", frame_body);
+    frame_row_ = ReplaceAll(TemplateText(templates, SectionName(Section::FrameLine)), PlaceholderText(Placeholder::Frame), frame_body);
     // "[data]" is filled by ReplaceAll's rule on the fixed data_line, so the
     // row body simply goes between these pieces.
-    data_line_ = SplitText(TemplateText(templates, u"data_line"), u"[data]");
-    data_space_ = TemplateText(templates, u"data_space");
+    data_line_ = SplitText(TemplateText(templates, SectionName(Section::DataLine)), PlaceholderText(Placeholder::Data));
+    data_space_ = TemplateText(templates, SectionName(Section::DataSpace));
     // A cell's text depends on its value alone, so each of the five is filled
     // once per stage instead of once per cell.
-    const std::u16string data_content = TemplateText(templates, u"data_content");
+    const std::u16string data_content = TemplateText(templates, SectionName(Section::DataContent));
     for (size_t v = 0; v < kCellValues.size(); ++v) {
       std::u16string value(1, kCellValues[v]);
-      cell_texts_[v] = ReplaceAll(ReplaceAll(data_content, u"[number]", value),
-                                  u"[number*]", ToFullWidth(value));
+      cell_texts_[v] = ReplaceAll(ReplaceAll(data_content, PlaceholderText(Placeholder::Number), value),
+                                  PlaceholderText(Placeholder::NumberFull), ToFullWidth(value));
     }
   }
 
@@ -72,8 +73,8 @@ class StageDrawing {
   // data_space and cell pieces, not data_line around it.
   void WriteRowBody(std::u16string_view line, std::u16string_view row_number,
                     std::u16string_view full_row_number, TextSink& out) {
-    ReplaceAllSink fill_full(u"[row*]", full_row_number, out);
-    ReplaceAllSink fill_number(u"[row]", row_number, fill_full);
+    ReplaceAllSink fill_full(PlaceholderText(Placeholder::RowFull), full_row_number, out);
+    ReplaceAllSink fill_number(PlaceholderText(Placeholder::Row), row_number, fill_full);
     fill_number.Write(data_space_);
     for (size_t c = 0; c < width_; ++c) {
       fill_number.Write(cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank]);
@@ -122,16 +123,16 @@ void RenderStage(const TemplateStore& templates, long long index,
   const size_t height = grid_lines.size();
   StageDrawing drawing(templates, std::move(grid_lines), width);
 
-  std::u16string fragment = TemplateText(templates, u"stagelist");
-  fragment = ReplaceAll(std::move(fragment), u"[stage]", DecimalText(index));
-  fragment = ReplaceAll(std::move(fragment), u"[title]", title);
+  std::u16string fragment = TemplateText(templates, SectionName(Section::Stagelist));
+  fragment = ReplaceAll(std::move(fragment), PlaceholderText(Placeholder::Stage), DecimalText(index));
+  fragment = ReplaceAll(std::move(fragment), PlaceholderText(Placeholder::Title), title);
   // "[lines]" is filled by ReplaceAll's rule on the fragment as it stands;
   // "[width]" and "[height]" are filled afterwards in everything, the lines
   // included, as the lines are drawn.
-  ReplaceAllSink fill_height(u"[height]", DecimalText(static_cast<long long>(height)), out);
-  ReplaceAllSink fill_width(u"[width]", DecimalText(static_cast<long long>(width)),
+  ReplaceAllSink fill_height(PlaceholderText(Placeholder::Height), DecimalText(static_cast<long long>(height)), out);
+  ReplaceAllSink fill_width(PlaceholderText(Placeholder::Width), DecimalText(static_cast<long long>(width)),
                             fill_height);
-  std::vector<std::u16string> pieces = SplitText(fragment, u"[lines]");
+  std::vector<std::u16string> pieces = SplitText(fragment, PlaceholderText(Placeholder::Lines));
   for (size_t i = 0; i < pieces.size(); ++i) {
     if (i > 0) drawing.WriteLines(fill_width);
     fill_width.Write(pieces[i]);

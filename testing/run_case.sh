@@ -3,6 +3,9 @@
 #
 # usage: run_case.sh QUARNEL DEFAULT_TEMPLATE CASE_DIR [RUNNER...]
 #
+# QUARNEL may also be the template checker, quarnel-check, whose cases
+# (testing/check_data/) are laid out the same way.
+#
 # With a RUNNER (such as testing/windows/run_exe.sh for the Windows program
 # under Wine), the run is RUNNER QUARNEL ARG...; the runner writes each
 # message the program shows to standard error as "<title>: <text>". The
@@ -22,6 +25,7 @@
 #   status        the expected exit status (absent: 0)
 #   stderr        the expected standard error (absent: empty); the run's
 #                 temporary directory reads as WORK
+#   stdout        the expected standard output (absent: empty), read the same way
 #   ulimit-f      a file-size limit for the run, in blocks of 512 bytes
 #   setup         a bash script run in the run directory before the run, to
 #                 make inputs too big to keep (and their expected pages, in
@@ -199,7 +203,12 @@ for ((run = 1; run <= runs; run++)); do
     sed -E -i -e "s|$windows_work|WORK/bin/|g" -e "$reason" "$work/stderr.seen"
   fi
   diff -u "$work/stderr.want" "$work/stderr.seen" >&2 || fail "standard error differs (run $run)"
-  [ -s "$work/stdout$suffix" ] && fail "unexpected standard output: $(cat "$work/stdout$suffix")"
+  if [ -f "$case_dir/stdout" ]; then
+    sed "s|$work|WORK|g" "$work/stdout$suffix" > "$work/stdout.seen"
+    diff -u "$case_dir/stdout" "$work/stdout.seen" >&2 || fail "standard output differs (run $run)"
+  elif [ -s "$work/stdout$suffix" ]; then
+    fail "unexpected standard output: $(cat "$work/stdout$suffix")"
+  fi
 done
 
 # Names the run started with keep what they were.

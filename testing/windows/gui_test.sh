@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Runs quarnel.exe under Wine on the Xvfb screen as a user would, and checks
-# what appears: its message boxes (found by title, read, kept as pictures in
-# SHOT_DIR, closed with the keyboard) and its open-file dialog.
+# Runs quarnel.exe or quarnel-check.exe under Wine on the Xvfb screen as a
+# user would, and checks what appears: its message boxes (found by title,
+# read, kept as pictures in SHOT_DIR, closed with the keyboard) and its
+# open-file dialog.
 #
-# usage: gui_test.sh QUARNEL_EXE SOURCE_DIR SHOT_DIR SCENARIO
+# usage: gui_test.sh EXE SOURCE_DIR SHOT_DIR SCENARIO
 # SCENARIO: missing_template | missing_stage_file | dialog_cancel | dialog_open
 #   | dragged_path_with_blanks | stage_file_held_open | long_path | long_file_name
+#           (EXE is quarnel.exe); check_findings | check_clean (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
 # page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
 set -euo pipefail
@@ -21,7 +23,8 @@ mkdir -p "$shot_dir"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin" "$work/run"
-cp "$exe" "$work/bin/quarnel.exe"
+program=$work/bin/$(basename "$exe")
+cp "$exe" "$program"
 [ "$scenario" = missing_template ] || cp "$source_dir/template.dat" "$work/bin/template.dat"
 case_dir=$source_dir/testing/data/bundled_example
 cp "$case_dir/input/stages.dat" "$work/run/stages.dat"
@@ -114,7 +117,7 @@ expect_page() {
 cd "$work/run"
 case $scenario in
   missing_template)
-    start_windows_program "$work/bin/quarnel.exe" stages.dat
+    start_windows_program "$program" stages.dat
     if expect_box Quarnel "template.datが見つかりません" missing_template-1; then
       expect_box エラー "template.datが正しく読みこめません" missing_template-2 || true
     fi
@@ -123,7 +126,7 @@ case $scenario in
     expect_files stages.dat
     ;;
   missing_stage_file)
-    start_windows_program "$work/bin/quarnel.exe" missing.dat
+    start_windows_program "$program" missing.dat
     if expect_box Quarnel "missing.datが見つかりません" missing_stage_file-1; then
       expect_box エラー "missing.datが正しく読みこめません" missing_stage_file-2 || true
     fi
@@ -131,7 +134,7 @@ case $scenario in
     expect_files stages.dat
     ;;
   dialog_cancel | dialog_open)
-    start_windows_program "$work/bin/quarnel.exe" ""
+    start_windows_program "$program" ""
     if id=$(find_window ステージデータ 30); then
       sleep 0.5
       controls=$(window_text ステージデータ)
@@ -206,6 +209,23 @@ case $scenario in
     expect_quiet_end
     expect_files "$name.dat" "$name.html"
     [ -f "$name.html" ] && expect_page "$name.html" "$name.dat"
+    ;;
+  check_findings)
+    # A dropped template whose name holds a blank comes in quotation marks.
+    case_dir=$source_dir/testing/check_data/placeholder_near_misses
+    cp "$case_dir/input/t.dat" "$work/run/my t.dat"
+    start_windows_program "$program" '"my t.dat"'
+    want=$(printf 'my t.dat\n'; sed -E 's/^t\.dat:([0-9]+): /\1 行目: /' "$case_dir/stdout")
+    expect_box Quarnel "$want" check_findings || true
+    expect_end 1
+    expect_files stages.dat "my t.dat"
+    ;;
+  check_clean)
+    # Without an argument it checks the template beside itself.
+    start_windows_program "$program" ""
+    expect_box Quarnel "$(windows_path "$work/bin/template.dat"): 問題は見つかりませんでした" check_clean || true
+    expect_end 0
+    expect_files stages.dat
     ;;
   *)
     echo "gui_test.sh: unknown scenario $scenario" >&2

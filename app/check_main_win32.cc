@@ -1,0 +1,26 @@
+// The entry point of quarnel-check.exe: a GUI program without a window of
+// its own that shows its findings in one message box.
+#include <windows.h>
+
+#include <new>
+
+#include "app/messages.h"
+#include "app/template_check.h"
+#include "platform/platform.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  auto boxes = quarnel::MakeSystemMessageBoxes();
+  try {
+    auto process = quarnel::MakeSystemProcessInfo();
+    auto files = quarnel::MakeSystemFileSystem();
+    auto code_page = quarnel::MakeSystemCodePage();
+    std::u16string path = quarnel::CheckedTemplatePath(
+        process->ArgumentText(), process->ExecutableDirectory(), files->Style());
+    quarnel::CheckReport report = quarnel::CheckTemplateFile(*files, *code_page, path);
+    boxes->Show(quarnel::ReportBoxText(report), quarnel::kAppTitle);
+    return static_cast<int>(report.status);
+  } catch (const std::bad_alloc&) {
+    boxes->Show(quarnel::kOutOfMemoryText, quarnel::kErrorTitle);
+    return static_cast<int>(quarnel::CheckStatus::Errors);
+  }
+}
