@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/messages.h"
+#include "app/program.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
 #include "text/gtstr.h"
@@ -549,12 +550,10 @@ std::vector<Finding> CheckTemplateLines(Lines lines) {
 std::u16string CheckedTemplatePath(std::u16string_view argument_text,
                                    std::u16string_view executable_directory,
                                    PathStyle style) {
-  if (argument_text.empty()) return TemplatePath(executable_directory, style);
-  if (style == PathStyle::Windows && argument_text.size() >= 2 &&
-      argument_text.front() == u'"' && argument_text.back() == u'"') {
-    argument_text = argument_text.substr(1, argument_text.size() - 2);
-  }
-  return std::u16string(argument_text);
+  // A dropped template's path comes as Quarnel's stage file path does.
+  std::u16string path = StagePathOf(std::u16string(argument_text), style);
+  if (path.empty()) return TemplatePath(executable_directory, style);
+  return path;
 }
 
 CheckReport CheckTemplateFile(FileSystem& files, CodePage& code_page,
