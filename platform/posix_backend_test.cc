@@ -143,13 +143,15 @@ TEST_F(PosixBackendTest, WritesPieceByPiece) {
   std::u16string error;
   {
     // Abandoned before Commit: the old page stays, no temporary file.
-    std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &error);
+    StartFailure failure;
+    std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &failure);
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->Write("new", &error));
   }
   EXPECT_EQ(Get("p.html"), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
-  std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &error);
+  StartFailure failure;
+  std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &failure);
   ASSERT_TRUE(file);
   EXPECT_TRUE(file->Write("ne", &error));
   EXPECT_TRUE(file->Write("", &error));
@@ -159,8 +161,9 @@ TEST_F(PosixBackendTest, WritesPieceByPiece) {
   file.reset();
   EXPECT_EQ(Get("p.html"), "ne" + std::string(200000, 'w'));
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
-  EXPECT_FALSE(files->StartFile(Path("none/p.html"), &error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(files->StartFile(Path("none/p.html"), &failure));
+  EXPECT_EQ(failure.kind, StartFailure::Kind::Failed);
+  EXPECT_FALSE(failure.reason.empty());
 }
 
 // A signal that ends the process during the write (here: the file-size
