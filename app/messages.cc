@@ -57,6 +57,8 @@ std::u16string FatalErrorText(const FileError& error) {
     case FileError::Kind::OutputIsInput:
       return u"出力先 " + error.path +
              u" はステージデータのファイルそのものなので、書きこみません";
+    case FileError::Kind::MayNotWrite:
+      return u"出力先 " + error.path + u" は書きこんではいけないファイルなので、書きこみません";
     case FileError::Kind::None:
       break;
   }

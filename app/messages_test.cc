@@ -26,6 +26,7 @@ TEST(Messages, FatalErrorsNameFileProblemAndLine) {
       {{Kind::DuplicateSection, u"t.dat", 9, u"Frame_Line"}, {u"t.dat", u"9 行目", u"「Frame_Line」"}},
       {{Kind::CannotWrite, u"s.html", 0, u"write: No space"}, {u"s.html", u"書きこめません", u"No space"}},
       {{Kind::OutputIsInput, u"s.html", 0, {}}, {u"s.html", u"ステージデータのファイルそのもの"}},
+      {{Kind::MayNotWrite, u"/tmp/s.html", 0, {}}, {u"出力先 /tmp/s.html は書きこんではいけない"}},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);

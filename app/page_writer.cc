@@ -13,6 +13,25 @@ bool IsSeparator(char16_t c, PathStyle style) {
   return c == u'/' || (style == PathStyle::Windows && c == u'\\');
 }
 
+// Starts the page at `out`, refusing to replace the stage file itself; on
+// failure `error` names the page and says why.
+std::unique_ptr<FileWriter> StartPage(FileSystem& files, const std::u16string& out,
+                                      const std::u16string& stage_path, FileError* error) {
+  // A stage file named like its page ("stages.html") would be overwritten.
+  if (files.IsSameFile(out, stage_path)) {
+    *error = {FileError::Kind::OutputIsInput, out, 0, {}};
+    return nullptr;
+  }
+  StartFailure failure;
+  std::unique_ptr<FileWriter> file = files.StartFile(out, &failure);
+  if (!file && failure.kind == StartFailure::Kind::Refused) {
+    *error = {FileError::Kind::MayNotWrite, out, 0, {}};
+  } else if (!file) {
+    *error = {FileError::Kind::CannotWrite, out, 0, failure.reason};
+  }
+  return file;
+}
+
 }  // namespace
 
 std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
@@ -57,16 +76,8 @@ bool PageWriter::Flush() {
   if (failed_) return false;
   std::u16string reason;
   if (!file_) {
-    std::u16string out = OutputPath(stage_path_, files_.Style());
-    // A stage file named like its page ("stages.html") would be overwritten.
-    if (files_.IsSameFile(out, stage_path_)) {
-      error_ = {FileError::Kind::OutputIsInput, out, 0, {}};
-      failed_ = true;
-      return false;
-    }
-    file_ = files_.StartFile(out, &reason);
+    file_ = StartPage(files_, OutputPath(stage_path_, files_.Style()), stage_path_, &error_);
     if (!file_) {
-      error_ = {FileError::Kind::CannotWrite, out, 0, reason};
       failed_ = true;
       return false;
     }
@@ -104,16 +115,13 @@ bool WriteDocument(FileSystem& files, CodePage& code_page,
   if (page.empty()) {
     // Still a file of one line end, unlike a PageWriter that got no text.
     std::u16string out = OutputPath(stage_path, files.Style());
-    if (files.IsSameFile(out, stage_path)) {
-      *error = {FileError::Kind::OutputIsInput, out, 0, {}};
-      return false;
-    }
+    std::unique_ptr<FileWriter> file = StartPage(files, out, stage_path, error);
     std::u16string reason;
-    if (!files.WriteFile(out, "\r\n", &reason)) {
+    if (file && !(file->Write("\r\n", &reason) && file->Commit(&reason))) {
       *error = {FileError::Kind::CannotWrite, out, 0, reason};
       return false;
     }
-    return true;
+    return file != nullptr;
   }
   PageWriter writer(files, code_page, stage_path);
   writer.Write(page);

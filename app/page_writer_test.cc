@@ -70,6 +70,25 @@ TEST(WriteDocument, ReportsAFailedWrite) {
   EXPECT_EQ(error.detail, u"disk full");
 }
 
+// A page the file system refuses (a link planted in a shared folder) is its
+// own error, found before any of a long page is written; an empty page too.
+TEST(PageWriter, ReportsARefusedPageBeforeWriting) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  files.refuse_writes_to = u"s.html";
+  PageWriter writer(files, code_page, u"s.dat");
+  for (int i = 0; i < 100; ++i) writer.Write(std::u16string(50000, u'x'));
+  FileError error;
+  EXPECT_FALSE(writer.Finish(&error));
+  EXPECT_EQ(error.kind, FileError::Kind::MayNotWrite);
+  EXPECT_EQ(error.path, u"s.html");
+  FileError empty_error;
+  EXPECT_FALSE(WriteDocument(files, code_page, u"s.dat", u"", &empty_error));
+  EXPECT_EQ(empty_error.kind, FileError::Kind::MayNotWrite);
+  EXPECT_TRUE(files.writes.empty());
+  EXPECT_EQ(files.files.count(u"s.html"), 0u);
+}
+
 TEST(PageWriter, EncodesPiecesAsOneText) {
   // Long enough to be encoded in several parts, with a surrogate pair cut
   // between two pieces right where a part ends.

@@ -58,12 +58,15 @@ class FakeFileSystem final : public FileSystem {
                       std::u16string* error) override;
   bool WriteFile(const std::u16string& path, std::string_view bytes,
                  std::u16string* error) override;
+  std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
+                                        StartFailure* failure) override;
 
   PathStyle style = PathStyle::Posix;
   std::map<std::u16string, std::string> files;
   std::set<std::pair<std::u16string, std::u16string>> same_files;
   std::set<std::u16string> fail_reads_of;  // exist, but reading them fails
   std::u16string fail_writes_to;           // a write here fails as on a full disk
+  std::u16string refuse_writes_to;         // a page here is refused from the start
   std::vector<std::u16string> reads;
   std::vector<std::u16string> writes;
 };
