@@ -1,5 +1,7 @@
 #include "app/messages.h"
 
+#include <algorithm>
+
 #include "text/gtstr.h"
 
 namespace quarnel {
@@ -81,6 +83,21 @@ std::u16string LineProblemText(const FileError& error) {
 
 std::u16string ChooserFailedText(const std::u16string& reason) {
   return WithReason(u"ファイルを選ぶダイアログを開けません", reason);
+}
+
+std::u16string SeveralFailedText(const std::vector<std::u16string>& failures) {
+  std::u16string text = u"ページにできなかったステージデータがあります";
+  size_t listed = std::min(failures.size(), kMaxListedFailures);
+  for (size_t i = 0; i < listed; ++i) {
+    text += u'\n';
+    text += failures[i];
+  }
+  if (failures.size() > listed) {
+    text += u"\nほか ";
+    text += DecimalText(static_cast<long long>(failures.size() - listed));
+    text += u" 件";
+  }
+  return text;
 }
 
 }  // namespace quarnel

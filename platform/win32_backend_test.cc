@@ -1,5 +1,6 @@
 // The Win32 backends on a real file system, in a temporary directory.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
+#include "platform/command_line.h"
 #include "platform/file_chooser_win32.h"
 #include "platform/file_system.h"
 #include "platform/process_info.h"
@@ -342,6 +344,40 @@ TEST(Win32ProcessInfo, ExecutableDirectoryHoldsTheProgram) {
   EXPECT_NE(directory.back(), u'\\');
   std::u16string self = directory + u"\\quarnel_tests.exe";
   EXPECT_NE(GetFileAttributesW(Wide(self)), INVALID_FILE_ATTRIBUTES) << Utf8(self);
+}
+
+// The portable splitting against the system's own, on every text of up to
+// six characters over blanks, marks, backslashes and a letter, and on a few
+// longer ones.
+TEST(Win32CommandLine, SplitsAsCommandLineToArgvW) {
+  std::vector<std::u16string> texts = {
+      u"C:\\x\\a.dat \"C:\\新しいフォルダー (2)\\b c.dat\" C:\\x\\d.dat",
+      u"\t\"a b\"\t\\\\\\\"\"\"\"\"\"\" x \"\"\"\"\"",
+  };
+  const char16_t alphabet[] = {u'a', u' ', u'"', u'\\'};
+  std::vector<std::u16string> layer = {u""};
+  for (int length = 1; length <= 6; ++length) {
+    std::vector<std::u16string> next;
+    for (const std::u16string& text : layer) {
+      for (char16_t c : alphabet) next.push_back(text + c);
+    }
+    texts.insert(texts.end(), next.begin(), next.end());
+    layer = std::move(next);
+  }
+  for (const std::u16string& text : texts) {
+    std::u16string line = u"q.exe " + text;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(Wide(line), &count);
+    ASSERT_NE(argv, nullptr);
+    std::vector<std::string> want;
+    for (int i = 1; i < count; ++i) want.push_back(Utf8(FromWide(argv[i], wcslen(argv[i]))));
+    LocalFree(argv);
+    std::vector<std::string> got;
+    for (const std::u16string& argument : SplitArgumentText(ArgumentTextOf(line))) {
+      got.push_back(Utf8(argument));
+    }
+    ASSERT_EQ(got, want) << "command line: " << Utf8(line);
+  }
 }
 
 TEST(Win32FileChooser, FillsTheRecordAsTheDialogExpects) {

@@ -11,13 +11,21 @@
 
 namespace quarnel {
 
-/// Message boxes that remember what was shown, as "title: text".
+/// Message boxes that remember what was shown, as "title: text": whole
+/// boxes in `shown`, console lines alone in `printed`, windows alone in
+/// `windows`.
 class FakeMessageBoxes final : public MessageBoxService {
  public:
   void Show(const std::u16string& text, const std::u16string& title) override {
     shown.push_back(title + u": " + text);
   }
-  std::vector<std::u16string> shown;
+  void Print(const std::u16string& text, const std::u16string& title) override {
+    printed.push_back(title + u": " + text);
+  }
+  void ShowBoxWindow(const std::u16string& text, const std::u16string& title) override {
+    windows.push_back(title + u": " + text);
+  }
+  std::vector<std::u16string> shown, printed, windows;
 };
 
 /// A dialog that answers `choice` and counts how often it was opened.
@@ -37,8 +45,10 @@ class FakeProcessInfo final : public ProcessInfo {
     ++argument_reads;
     return argument_text;
   }
+  std::vector<std::u16string> Arguments() override { return arguments; }
   std::u16string ExecutableDirectory() override { return executable_directory; }
   std::u16string argument_text;
+  std::vector<std::u16string> arguments;  // as the system splits argument_text
   std::u16string executable_directory = u"/opt/quarnel";
   int argument_reads = 0;
 };

@@ -21,6 +21,9 @@
 #   template.dat  the template beside the executable (else the default one;
 #                 a file named no-template means none at all)
 #   args          the arguments, one a line (absent: "stages.dat"; empty: none)
+#   shell-args    instead of args: one line of arguments as a shell reads it
+#                 (quotes, wildcards), expanded in the run directory before
+#                 the run
 #   expected/     files the run must add or change, byte for byte
 #   status        the expected exit status (absent: 0)
 #   stderr        the expected standard error (absent: empty); the run's
@@ -146,8 +149,14 @@ attributes() {
 attributes "$work/run" > "$work/attributes.before"
 
 args=(stages.dat)
-if [ -f "$case_dir/args" ]; then
-  mapfile -t args < "$case_dir/args"
+args_file=$case_dir/args
+if [ "${#runner[@]}" -ne 0 ] && [ -f "$case_dir/windows-args" ]; then
+  args_file=$case_dir/windows-args
+fi
+if [ -f "$args_file" ]; then
+  mapfile -t args < "$args_file"
+elif [ -f "$case_dir/shell-args" ]; then
+  mapfile -d '' -t args < <(cd "$work/run" && eval "printf '%s\\0' $(<"$case_dir/shell-args")")
 fi
 
 failures=0

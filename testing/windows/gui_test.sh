@@ -6,7 +6,8 @@
 #
 # usage: gui_test.sh EXE SOURCE_DIR SHOT_DIR SCENARIO
 # SCENARIO: missing_template | missing_stage_file | dialog_cancel | dialog_open
-#   | dragged_path_with_blanks | stage_file_held_open | long_path | long_file_name
+#   | dragged_path_with_blanks | dropped_several | dropped_several_with_failures
+#   | stage_file_held_open | long_path | long_file_name
 #           (EXE is quarnel.exe); check_findings | check_clean (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
 # page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
@@ -177,6 +178,31 @@ case $scenario in
     expect_quiet_end
     expect_files_in "$folder" stages.dat stages.html
     [ -f "$folder/stages.html" ] && expect_page "$folder/stages.html" "$stage"
+    ;;
+  dropped_several)
+    # Several files selected in Explorer and dropped together: one command
+    # line, each path quoted only where it holds a blank.
+    cp stages.dat a.dat
+    cp stages.dat b.dat
+    mv stages.dat "my stages.dat"
+    start_windows_program "$work/bin/quarnel.exe" \
+      "$(windows_path "$work/run/a.dat") $(windows_path "$work/run/b.dat") \"$(windows_path "$work/run/my stages.dat")\""
+    expect_quiet_end
+    expect_files a.dat a.html b.dat b.html "my stages.dat" "my stages.html"
+    for name in a b "my stages"; do
+      [ -f "$name.html" ] && expect_page "$name.html" "$(windows_path "$work/run/$name.dat")"
+    done
+    ;;
+  dropped_several_with_failures)
+    # One box at the end lists each file that got no page.
+    mv stages.dat a.dat
+    gone=$(windows_path "$work/run/gone.dat")
+    start_windows_program "$work/bin/quarnel.exe" "$(windows_path "$work/run/a.dat") $gone"
+    expect_box エラー "ページにできなかったステージデータがあります"$'\n'"${gone}が見つかりません" \
+      dropped_several_with_failures || true
+    expect_end 1
+    expect_files a.dat a.html
+    [ -f a.html ] && expect_page a.html "$(windows_path "$work/run/a.dat")"
     ;;
   stage_file_held_open)
     # An editor or a sync client keeps the stage file and the template open
