@@ -70,7 +70,7 @@ std::u16string FatalErrorText(const FileError& error) {
 std::u16string LineProblemText(const FileError& error) {
   switch (error.kind) {
     case FileError::Kind::InvalidText:
-      return u"Shift_JIS (コードページ 932) として正しくない文字があります";
+      return u"Shift_JIS (コードページ 932) としても UTF-8 としても正しくない文字があります";
     case FileError::Kind::NulCharacter:
       return u"NUL 文字があります";
     case FileError::Kind::DuplicateSection:

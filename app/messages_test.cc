@@ -22,7 +22,7 @@ TEST(Messages, FatalErrorsNameFileProblemAndLine) {
   struct Case { FileError error; std::vector<std::u16string> parts; };
   const Case cases[] = {
       {{Kind::CannotRead, u"/d/s.dat", 0, u"read: I/O error"}, {u"/d/s.dat", u"読みこめません", u"I/O error"}},
-      {{Kind::InvalidText, u"/d/s.dat", 12, {}}, {u"/d/s.dat", u"12 行目", u"Shift_JIS"}},
+      {{Kind::InvalidText, u"/d/s.dat", 12, {}}, {u"/d/s.dat", u"12 行目", u"Shift_JIS (コードページ 932) としても UTF-8 としても正しくない文字があります"}},
       {{Kind::NulCharacter, u"t.dat", 3, {}}, {u"t.dat", u"3 行目", u"NUL"}},
       {{Kind::DuplicateSection, u"t.dat", 9, u"Frame_Line"}, {u"t.dat", u"9 行目", u"「Frame_Line」"}},
       {{Kind::CannotWrite, u"s.html", 0, u"write: No space"}, {u"s.html", u"書きこめません", u"No space"}},

@@ -1,5 +1,7 @@
 #include "app/page_writer.h"
 
+#include "platform/utf8.h"
+
 namespace quarnel {
 namespace {
 
@@ -52,11 +54,15 @@ std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
 }
 
 PageWriter::PageWriter(FileSystem& files, CodePage& code_page,
-                       std::u16string stage_path)
-    : files_(files), code_page_(code_page), stage_path_(std::move(stage_path)) {}
+                       std::u16string stage_path, TextEncoding encoding)
+    : files_(files),
+      code_page_(code_page),
+      stage_path_(std::move(stage_path)),
+      encoding_(encoding) {}
 
 void PageWriter::Write(std::u16string_view text) {
   if (failed_ || text.empty()) return;
+  if (empty_ && encoding_ == TextEncoding::Utf8WithBom) bytes_ += kUtf8ByteOrderMark;
   empty_ = false;
   text_ += text;
   if (text_.size() >= kEncodeSize) Encode(false);
@@ -68,7 +74,9 @@ void PageWriter::Encode(bool last) {
   // for the second.
   size_t end = text_.size();
   if (!last && end > 0 && text_[end - 1] >= 0xD800 && text_[end - 1] <= 0xDBFF) --end;
-  bytes_ += code_page_.Encode(std::u16string_view(text_).substr(0, end));
+  std::u16string_view piece = std::u16string_view(text_).substr(0, end);
+  bytes_ += encoding_ == TextEncoding::CodePage ? code_page_.Encode(piece)
+                                                : EncodeUtf8Text(piece);
   text_.erase(0, end);
 }
 
@@ -111,19 +119,22 @@ bool PageWriter::Finish(FileError* error) {
 
 bool WriteDocument(FileSystem& files, CodePage& code_page,
                    const std::u16string& stage_path, std::u16string_view page,
-                   FileError* error) {
+                   FileError* error, TextEncoding encoding) {
   if (page.empty()) {
     // Still a file of one line end, unlike a PageWriter that got no text.
     std::u16string out = OutputPath(stage_path, files.Style());
     std::unique_ptr<FileWriter> file = StartPage(files, out, stage_path, error);
     std::u16string reason;
-    if (file && !(file->Write("\r\n", &reason) && file->Commit(&reason))) {
+    std::string bytes(encoding == TextEncoding::Utf8WithBom ? kUtf8ByteOrderMark : "");
+    bytes += "
+";
+    if (file && !(file->Write(bytes, &reason) && file->Commit(&reason))) {
       *error = {FileError::Kind::CannotWrite, out, 0, reason};
       return false;
     }
     return file != nullptr;
   }
-  PageWriter writer(files, code_page, stage_path);
+  PageWriter writer(files, code_page, stage_path, encoding);
   writer.Write(page);
   return writer.Finish(error);
 }

@@ -42,6 +42,17 @@ TEST_F(ProgramTest, ConvertsTheStageFileNamedOnTheCommandLine) {
             "<body>2:1=A(2x1)12;\r\n2=B(1x1)3;\r\n</body>\r\n");
 }
 
+TEST_F(ProgramTest, WritesThePageInTheTemplatesEncodingWhateverTheStageFiles) {
+  // The stage file is UTF-8 with LF line ends; the template's byte order
+  // mark goes to the page, and only there.
+  fake.files.files[kTemplatePath] = "\xEF\xBB\xBF" + std::string(kTemplate);
+  fake.process.argument_text = u"s.dat";
+  fake.files.files[u"s.dat"] = "ステージ\n12\n";
+  EXPECT_EQ(Run(), ExitStatus::Ok);
+  EXPECT_EQ(fake.files.files[u"s.html"],
+            "\xEF\xBB\xBF<body>1:1=ステージ(2x1)12;\r\n</body>\r\n");
+}
+
 TEST_F(ProgramTest, MissingTemplateShowsTwoBoxesBeforeLookingAtTheArguments) {
   fake.files.files.clear();
   fake.process.argument_text = u"s.dat";

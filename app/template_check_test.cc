@@ -251,10 +251,12 @@ TEST(TemplateCheck, ReadsTheFileAsQuarnelDoes) {
   struct Case { std::string bytes; CheckStatus status; std::u16string first; };
   const Case cases[] = {
       {"<p>[stagelist]</p>\r\n*stagelist\r\n", CheckStatus::Warnings, u"2 セクション「stagelist」が空です"},
-      {"a\r\nb\xff\r\n", CheckStatus::Errors, u"2 Shift_JIS (コードページ 932) として正しくない文字があります"},
+      {"a\r\nb\xff\r\n", CheckStatus::Errors, u"2 Shift_JIS (コードページ 932) としても UTF-8 としても正しくない文字があります"},
       {std::string("a\r\nb\r\nc", 7) + '\0', CheckStatus::Errors, u"3 NUL 文字があります"},
-      // Lines end as Quarnel reads them: a lone LF does not.
-      {"*stagelist\n*stagelist", CheckStatus::Warnings, u"1 セクション「stagelist\n*stagelist」は読まれません。Quarnel が読む"},
+      // Lines end as Quarnel reads them: a lone LF does not in a file with a CR,
+      {"*stagelist\n*stagelist\r\n", CheckStatus::Warnings, u"1 セクション「stagelist\n*stagelist」は読まれません。Quarnel が読む"},
+      // and does in a file without one.
+      {"<p>[stagelist]</p>\n*stagelist\n", CheckStatus::Warnings, u"2 セクション「stagelist」が空です"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);

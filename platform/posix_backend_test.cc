@@ -337,18 +337,30 @@ TEST(PosixCodePage, EncodesLongTextsAtEveryPosition) {
     SCOPED_TRACE(at);
     std::u16string ascii(at, u'a');
     EXPECT_EQ(code_page->Encode(ascii + u"ス~\\" + ascii + u"\U0001F600bcdefghi" + ascii),
-              std::string(at, 'a') + "\x83X~\\" + std::string(at, 'a') + "?bcdefghi" +
+              std::string(at, 'a') + "\x83X~\\" + std::string(at, 'a') + "&#128512;bcdefghi" +
                   std::string(at, 'a'));
   }
 }
 
-TEST(PosixCodePage, MarksWhatItCannotEncode) {
+TEST(PosixCodePage, WritesReferencesForWhatItCannotEncode) {
   auto code_page = MakeSystemCodePage();
-  std::u16string lone_surrogate(1, char16_t{0xDC81});
-  EXPECT_EQ(code_page->Encode(u"aéb"), "a?b");
-  EXPECT_EQ(code_page->Encode(u"a\U0001F600b"), "a?b");
-  EXPECT_EQ(code_page->Encode(u"a" + lone_surrogate + u"b"), "a?b");
-  EXPECT_EQ(code_page->Encode(u""), "");
+  struct Case { std::u16string text; std::string want; };
+  const Case cases[] = {
+      {u"", ""},
+      {u"a?b", "a?b"},
+      {u"a\u00E9b", "a&#233;b"},
+      {u"\u0080\uF8F0", "&#128;&#63728;"},         // Windows-only characters
+      {u"a\U0001F600b", "a&#128512;b"},             // one reference for a pair
+      {u"a\xD800" u"b\xDC81", "a&#65533;b&#65533;"},  // a lone surrogate is U+FFFD
+      {u"\U0010FFFF", "&#1114111;"},
+      // References longer than the room kept for two bytes a character.
+      {std::u16string(100, u'\u00E9') + u"ス",
+       [] { std::string s; for (int i = 0; i < 100; ++i) s += "&#233;"; return s + "\x83X"; }()},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(code_page->Encode(cases[i].text), cases[i].want);
+  }
 }
 
 TEST(PosixProcessInfo, JoinsArgumentsWithSingleBlanks) {

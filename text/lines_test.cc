@@ -25,5 +25,21 @@ TEST(SplitLines, EndsLinesAtCrLfAndLoneCr) {
   }
 }
 
+TEST(SplitLines, EndsLinesAtLfInAFileWithoutCr) {
+  struct Case { std::u16string text; std::vector<std::u16string_view> want; };
+  const Case cases[] = {
+      {u"", {}},
+      {u"a", {u"a"}},
+      {u"a\n", {u"a"}},                       // final LF adds no line
+      {u"a\nb", {u"a", u"b"}},
+      {u"\n\n", {u"", u""}},
+      {u"a\n\nb\n", {u"a", u"", u"b"}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(SplitLines(cases[i].text, LineEnds::Lf), cases[i].want);
+  }
+}
+
 }  // namespace
 }  // namespace quarnel
