@@ -227,8 +227,11 @@ async function checkAccess(quarnel, template, example, stress) {
         }
         console.log(`${where}: axe-core ${result.testEngine.version}, ${result.passes.length} rules passed, ` +
                     `${result.violations.length} violated`);
-        // The first grid takes the keyboard's focus, so it can scroll.
-        await tab.keyboard.press('Tab');
+        // The first grid takes the keyboard's focus, so it can scroll (after
+        // the play controls before it).
+        for (let i = 0; i < 4 && !(await tab.evaluate(() => document.activeElement.matches('.board'))); ++i) {
+          await tab.keyboard.press('Tab');
+        }
         checkContrast(where, await tab.evaluate(measureContrast));
         if (scheme === 'light') {
           const { headings, tables, landmarks } = await accessibleNames(context, tab);
@@ -723,7 +726,7 @@ async function makePictures(quarnel, template, example, outDir) {
       await play.nth(0).click();
       await play.nth(1).click();
       await clickSides(tab, 1, [3, 5, 13, 9, 1, 15], false);
-      await clickSides(tab, 1, [1, 15], false);
+      await clickSides(tab, 1, [15], false);
       await clickSides(tab, 2, [1, 9, 25, 27, 29, 47, 49, 51, 67, 75, 11, 13, 19, 21, 33, 43, 55, 57, 63, 65], false);
       await tab.locator('.board').nth(0).focus();
       const file = path.join(outDir, 'example-page-play.png');
