@@ -450,6 +450,7 @@ function loopDots(sides, C) {
   return dots.length === sides.size ? dots : null;
 }
 
+// Cells for which keepOut(y, x) holds stay out of the region and blank.
 function makeStage(width, height, seed, keepOut = () => false) {
   const rand = randomRng(seed), C = 2 * width + 1;
   const cell = (y, x) => (2 * y + 1) * C + 2 * x + 1;
@@ -462,10 +463,12 @@ function makeStage(width, height, seed, keepOut = () => false) {
   let y0, x0;
   do [y0, x0] = [Math.floor(rand() * height), Math.floor(rand() * width)]; while (keepOut(y0, x0));
   region.add(cell(y0, x0));
-  for (let tries = 0; tries < width * height * 3 && region.size < width * height / 2; ++tries) {
-    const [y, x] = [Math.floor(rand() * height), Math.floor(rand() * width)];
-    const j = cell(y, x);
-    if (region.has(j) || keepOut(y, x) || ![-2, 2, -2 * C, 2 * C].some((d) => region.has(j + d))) continue;
+  for (let tries = 0; tries < width * height * 4 && region.size < width * height / 2; ++tries) {
+    const grown = [...region], j = grown[Math.floor(rand() * grown.length)] + [-2, 2, -2 * C, 2 * C][Math.floor(rand() * 4)];
+    const [y, x] = [(Math.floor(j / C) - 1) / 2, (j % C - 1) / 2];
+    if (j < 0 || y >= height || x < 0 || x % 1 || region.has(j) || keepOut(y, x)) continue;
+    // Mostly cells that touch the region on one side only: a winding loop.
+    if ([-2, 2, -2 * C, 2 * C].filter((d) => region.has(j + d)).length > 1 && rand() < 0.9) continue;
     region.add(j);
     if (!loopDots(boundary(), C)) region.delete(j);
   }
@@ -572,11 +575,10 @@ function playContrast() {
 async function checkPlay(quarnel, template, stress) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-play-'));
   workDirs.push(dir);
-  // Stage 3 keeps its top left 4 x 4 cells out of the loop and its top left
-  // 3 x 3 cells blank, room for a second loop that breaks no clue.
+  // Stage 3 keeps its top left 4 x 4 cells blank and out of the loop, room
+  // for a second loop that breaks no clue.
   const stages = [makeStage(3, 3, 7), makeStage(6, 6, 11), makeStage(40, 40, 13, (y, x) => y < 4 && x < 4)];
-  const corner = (y, x) => y < 3 && x < 3;
-  stages[2].rows = stages[2].rows.map((text, y) => [...text].map((v, x) => (corner(y, x) ? '.' : v)).join(''));
+  console.log('stages: ' + stages.map((s) => `${s.width} x ${s.height}, a loop of ${s.loop.size} sides`).join('; '));
   const file = path.join(dir, 'play.dat');
   fs.writeFileSync(file, stages.map((s, i) => [`play ${i + 1}`, ...s.rows].join('\r\n')).join('\r\n*\r\n') + '\r\n');
   const script = fs.readFileSync(template, 'latin1').match(/<script>[^]*?<\/script>\r?\n/g) || [];
