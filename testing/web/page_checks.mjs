@@ -518,6 +518,7 @@ function boardState(n) {
     open: stage.querySelector('.board').classList.contains('play'),
     message: status ? status.textContent : null,
     on: [...stage.querySelectorAll('td.on')].length,
+    crossed: [...stage.querySelectorAll('td.x')].length,
     over: [...stage.querySelectorAll('td.cell.over')].map((td) => td.parentNode.rowIndex * td.parentNode.cells.length + td.cellIndex),
     bad: [...stage.querySelectorAll('td.dot.bad')].map((td) => td.parentNode.rowIndex * td.parentNode.cells.length + td.cellIndex),
   };
@@ -526,11 +527,13 @@ function boardState(n) {
 const kSolved = '\u89e3\u3051\u307e\u3057\u305f';  // "solved"
 const kSplit = '\u8f2a\u304c 2 \u500b';              // "two loops"
 
-async function clickSides(tab, n, sides, real) {
-  if (real) {
+// Clicks sides of stage n's grid: with the mouse's `button` in Chromium,
+// or without one by click events from the page itself (fast, for long loops).
+async function clickSides(tab, n, sides, button) {
+  if (button) {
+    const C = await tab.evaluate((n) => document.querySelectorAll('table.grid')[n - 1].rows[0].cells.length, n);
     for (const j of sides) {
-      const C = await tab.evaluate((n) => document.querySelectorAll('table.grid')[n - 1].rows[0].cells.length, n);
-      await tab.locator('table.grid').nth(n - 1).locator('tr').nth(Math.floor(j / C)).locator('td').nth(j % C).click();
+      await tab.locator('table.grid').nth(n - 1).locator('tr').nth(Math.floor(j / C)).locator('td').nth(j % C).click({ button });
     }
     return;
   }
@@ -551,7 +554,9 @@ async function expectBoard(tab, where, n, want) {
     if (got[kind].slice().sort((a, b) => a - b).join(' ') !== wanted) fail(`${where}: ${kind} highlighted at [${got[kind]}], expected [${wanted}]`);
   }
   if (want.open !== undefined && got.open !== want.open) fail(`${where}: board ${got.open ? 'open' : 'closed'}`);
-  if (want.on !== undefined && got.on !== want.on) fail(`${where}: ${got.on} lines shown, expected ${want.on}`);
+  for (const kind of ['on', 'crossed']) {
+    if (want[kind] !== undefined && got[kind] !== want[kind]) fail(`${where}: ${got[kind]} sides ${kind}, expected ${want[kind]}`);
+  }
   return got;
 }
 
@@ -596,33 +601,35 @@ async function checkPlay(quarnel, template, stress) {
     const { context, tab } = await open(browser, playPage);
     const small = stages[1], big = stages[2];
     for (const n of [2, 3]) await tab.getByRole('button', { name: '\u89e3\u304f', exact: true }).nth(n - 1).click();
-    await clickSides(tab, 2, small.loop, true);
+    await clickSides(tab, 2, small.loop, 'left');
     await expectBoard(tab, '6 x 6 drawn by clicks', 2, { solved: true, over: [], bad: [] });
     const gone = [...small.loop][0];
-    await clickSides(tab, 2, [gone], true);
+    await clickSides(tab, 2, [gone], 'left');
     const got = await expectBoard(tab, '6 x 6 with a side crossed out', 2, { solved: false, over: [], bad: [] });
     const total = small.width * small.height;
     if (!/ (\d+) \/ (\d+) /.test(got.message) || Number(RegExp.$1) >= total) fail(`6 x 6 with a side crossed out says "${got.message}"`);
-    await clickSides(tab, 2, [gone, gone], true);
+    await clickSides(tab, 2, [gone, gone], 'left');
     await expectBoard(tab, '6 x 6 with the side drawn again', 2, { solved: true });
     // The 40 x 40 loop; a second loop in the blank corner; a branch.
-    await clickSides(tab, 3, big.loop, false);
+    await clickSides(tab, 3, big.loop);
     await expectBoard(tab, '40 x 40 drawn by clicks', 3, { solved: true, on: big.loop.size });
     const second = [-1, 1, -big.C, big.C].map((d) => 3 * big.C + 3 + d);
-    await clickSides(tab, 3, second, false);
+    await clickSides(tab, 3, second);
     await expectBoard(tab, '40 x 40 with a second loop', 3, { solved: false, says: kSplit, over: [], bad: [] });
-    await clickSides(tab, 3, [...second, ...second], false);
+    await clickSides(tab, 3, [...second, ...second]);
     const around = (j) => [-1, 1, -big.C, big.C].map((d) => j + d);
     const ends = (j) => (Math.floor(j / big.C) % 2 ? [j - big.C, j + big.C] : [j - 1, j + 1]);
     const onLoop = (dot) => around(dot).some((j) => big.loop.has(j));
     const spur = [...big.loop].map((j) => j + 2).find((j) => !big.loop.has(j) && ends(j).filter(onLoop).length === 1);
     const clued = (j) => Math.floor(j / big.C) % 2 && j % big.C % 2 && big.rows[Math.floor(j / big.C / 2)]?.[Math.floor(j % big.C / 2)] !== '.';
-    await clickSides(tab, 3, [spur], false);
+    await clickSides(tab, 3, [spur]);
     await expectBoard(tab, '40 x 40 with a branch', 3, {
       solved: false, bad: ends(spur).filter(onLoop), over: around(spur).filter((j) => j >= 0 && j < big.C * big.C && clued(j)),
     });
-    // A cross on the small board, then axe and the marks' contrast, light and dark.
-    await clickSides(tab, 2, [[...small.loop][1]], true);
+    // A side crossed out by a right-click, then axe and the marks' contrast,
+    // light and dark.
+    await clickSides(tab, 2, [[...small.loop][1]], 'right');
+    await expectBoard(tab, '6 x 6 with a side crossed out by a right-click', 2, { solved: false, crossed: 1 });
     for (const scheme of ['light', 'dark']) {
       await tab.emulateMedia({ colorScheme: scheme });
       await tab.addScriptTag({ path: axeSource });
@@ -659,6 +666,19 @@ async function checkPlay(quarnel, template, stress) {
       console.log(`keyboard: ${keys.length} keys; the live region says "${got.message}"`);
       await context.close();
     }
+    // A long press on a touch screen crosses a side out.
+    {
+      const { context, tab } = await open(browser, playPage, { hasTouch: true });
+      await tab.getByRole('button', { name: '\u89e3\u304f', exact: true }).nth(1).tap();
+      const box = await tab.locator('table.grid').nth(1).locator('tr').nth(0).locator('td').nth(1).boundingBox();
+      const session = await context.newCDPSession(tab);
+      const touch = (type, points) => session.send('Input.dispatchTouchEvent', { type, touchPoints: points });
+      await touch('touchStart', [{ x: box.x + box.width / 2, y: box.y + box.height / 2 }]);
+      await tab.waitForTimeout(800);
+      await touch('touchEnd', []);
+      await expectBoard(tab, 'a long press', 2, { on: 0, crossed: 1 });
+      await context.close();
+    }
     // Without script, the page is the page of the template without it
     // (the script element and the line break before it).
     const doms = [];
@@ -691,8 +711,7 @@ async function checkPlay(quarnel, template, stress) {
       });
       const C = 81;
       for (let k = 0; k < 40; ++k) {
-        const j = k % 2 ? (2 * k + 1) * C + 2 * ((k * 7) % 40) : 2 * k * C + 2 * ((k * 7) % 40) + 1;
-        await tab.locator('table.grid').nth(n - 1).locator('tr').nth(Math.floor(j / C)).locator('td').nth(j % C).click();
+        await clickSides(tab, n, [k % 2 ? (2 * k + 1) * C + 2 * ((k * 7) % 40) : 2 * k * C + 2 * ((k * 7) % 40) + 1], 'left');
       }
       await tab.waitForTimeout(500);
       const times = await tab.evaluate(() => window.clickTimes);
@@ -727,9 +746,9 @@ async function makePictures(quarnel, template, example, outDir) {
       const play = tab.getByRole('button', { name: '\u89e3\u304f', exact: true });
       await play.nth(0).click();
       await play.nth(1).click();
-      await clickSides(tab, 1, [3, 5, 13, 9, 1, 15], false);
-      await clickSides(tab, 1, [15], false);
-      await clickSides(tab, 2, [1, 9, 25, 27, 29, 47, 49, 51, 67, 75, 11, 13, 19, 21, 33, 43, 55, 57, 63, 65], false);
+      await clickSides(tab, 1, [3, 5, 13, 9, 1, 15]);
+      await clickSides(tab, 1, [15]);
+      await clickSides(tab, 2, [1, 9, 25, 27, 29, 47, 49, 51, 67, 75, 11, 13, 19, 21, 33, 43, 55, 57, 63, 65]);
       await tab.locator('.board').nth(0).focus();
       const file = path.join(outDir, 'example-page-play.png');
       await tab.screenshot({ path: file });
