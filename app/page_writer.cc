@@ -126,8 +126,7 @@ bool WriteDocument(FileSystem& files, CodePage& code_page,
     std::unique_ptr<FileWriter> file = StartPage(files, out, stage_path, error);
     std::u16string reason;
     std::string bytes(encoding == TextEncoding::Utf8WithBom ? kUtf8ByteOrderMark : "");
-    bytes += "
-";
+    bytes += "\r\n";
     if (file && !(file->Write(bytes, &reason) && file->Commit(&reason))) {
       *error = {FileError::Kind::CannotWrite, out, 0, reason};
       return false;
