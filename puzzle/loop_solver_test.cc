@@ -103,7 +103,9 @@ TEST(Solve, GivesEachVerdict) {
     const Board board = BoardFromLines(c.lines);
     const Verdict verdict = Solve(board);
     EXPECT_EQ(verdict.outcome, c.outcome);
-    if (c.outcome == Verdict::Outcome::Unique) EXPECT_TRUE(IsSolution(board, verdict.solution));
+    if (c.outcome == Verdict::Outcome::Unique) {
+      EXPECT_TRUE(IsSolution(board, verdict.solution));
+    }
   }
 }
 

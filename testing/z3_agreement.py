@@ -129,7 +129,7 @@ def main():
     tally, started = {}, time.time()
     for n in range(PUZZLES):
         width, height = rng.randint(10, 20), rng.randint(10, 20)
-        keep, alter = rng.choice([(75, 0), (55, 0), (40, 0), (75, 1)])
+        keep, alter = rng.choice([(75, 0), (60, 0), (55, 0), (75, 1)])
         board = subprocess.run([TOOL, "generate", str(1000 + n), str(width), str(height), str(keep), str(alter)],
                                check=True, capture_output=True, text=True).stdout
         rows = board.split()
