@@ -4,12 +4,7 @@
 
 namespace quarnel {
 
-Board BoardFromStage(std::u16string_view record) {
-  // The title ends at the first U+0000 and the grid at the next one.
-  size_t title_end = record.find(u'\0');
-  if (title_end == std::u16string_view::npos) return Board{};
-  std::u16string_view body = record.substr(title_end + 1);
-  body = body.substr(0, body.find(u'\0'));
+std::vector<std::u16string_view> GridLines(std::u16string_view body) {
   std::vector<std::u16string_view> lines;
   size_t start = 0;
   for (size_t end = body.find(u"\r\n"); end != std::u16string_view::npos;
@@ -18,7 +13,15 @@ Board BoardFromStage(std::u16string_view record) {
     start = end + 2;
   }
   lines.push_back(body.substr(start));
-  return BoardFromLines(lines);
+  return lines;
+}
+
+Board BoardFromStage(std::u16string_view record) {
+  // The title ends at the first U+0000 and the grid at the next one.
+  size_t title_end = record.find(u'\0');
+  if (title_end == std::u16string_view::npos) return Board{};
+  std::u16string_view body = record.substr(title_end + 1);
+  return BoardFromLines(GridLines(body.substr(0, body.find(u'\0'))));
 }
 
 }  // namespace quarnel
