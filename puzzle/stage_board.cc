@@ -2,19 +2,9 @@
 
 #include <vector>
 
-namespace quarnel {
+#include "text/lines.h"
 
-std::vector<std::u16string_view> GridLines(std::u16string_view body) {
-  std::vector<std::u16string_view> lines;
-  size_t start = 0;
-  for (size_t end = body.find(u"\r\n"); end != std::u16string_view::npos;
-       end = body.find(u"\r\n", start)) {
-    lines.push_back(body.substr(start, end - start));
-    start = end + 2;
-  }
-  lines.push_back(body.substr(start));
-  return lines;
-}
+namespace quarnel {
 
 Board BoardFromStage(std::u16string_view record) {
   // The title ends at the first U+0000 and the grid at the next one.

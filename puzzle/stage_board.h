@@ -2,15 +2,10 @@
 #define QUARNEL_PUZZLE_STAGE_BOARD_H_
 
 #include <string_view>
-#include <vector>
 
 #include "puzzle/board.h"
 
 namespace quarnel {
-
-/// The grid lines of a stage's grid text (CR LF between lines), as views
-/// into it; an empty text is one empty line.
-std::vector<std::u16string_view> GridLines(std::u16string_view body);
 
 /// The puzzle drawn by a stage record (title, U+0000, grid lines joined with
 /// CR LF), cell for cell as the page shows it: '0'-'3' in half or full width

@@ -4,9 +4,9 @@
 #include <array>
 #include <vector>
 
-#include "puzzle/stage_board.h"
 #include "render/placeholders.h"
 #include "text/gtstr.h"
+#include "text/lines.h"
 #include "text/width.h"
 
 namespace quarnel {

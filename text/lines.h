@@ -12,6 +12,11 @@ namespace quarnel {
 /// lines are views into `text`.
 std::vector<std::u16string_view> SplitLines(std::u16string_view text);
 
+/// The grid lines of a stage's grid text (CR LF between lines), as views
+/// into it; an empty text is one empty line. The page draws these lines and
+/// the loop solver reads them as its board.
+std::vector<std::u16string_view> GridLines(std::u16string_view body);
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_TEXT_LINES_H_
