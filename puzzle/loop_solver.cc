@@ -1,7 +1,10 @@
 #include "puzzle/loop_solver.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace quarnel {
 namespace {
@@ -89,20 +92,23 @@ class Search {
       : board_(board), grid_(board), deadline_(std::chrono::steady_clock::now() + budget.time),
         edge_(grid_.edges(), kUnknown), dot_on_(grid_.dots(), 0), dot_open_(grid_.dots(), 0),
         cell_on_(grid_.cells(), 0), cell_open_(grid_.cells(), 4),
-        colour_(grid_.cells() + 1, 0), mate_(grid_.dots(), 0), length_(grid_.dots(), 0),
-        mark_(grid_.cells() + 1, 0) {
+        colour_(grid_.cells() + 1, 0), parent_(grid_.cells() + 1), parity_(grid_.cells() + 1, 0),
+        size_(grid_.cells() + 1, 1), next_cell_(grid_.cells() + 1), mate_(grid_.dots(), 0), length_(grid_.dots(), 0),
+        mark_(grid_.cells() + 1, 0), probe_queued_(grid_.edges(), 0),
+        first_way_(grid_.edges(), 0), weight_(grid_.edges(), 0) {
     for (int v = 0; v < grid_.dots(); ++v) {
       int edges[4];
       dot_open_[v] = static_cast<uint8_t>(grid_.DotEdges(v, edges));
     }
     colour_[grid_.outside()] = kOutside;
+    for (int c = 0; c <= grid_.cells(); ++c) parent_[c] = next_cell_[c] = c;
   }
 
   Verdict Run();
 
  private:
   struct Undo {
-    enum Kind : uint8_t { Edge, Colour, Mate, Length, Closed } kind;
+    enum Kind : uint8_t { Edge, Colour, Mate, Length, Closed, Join } kind;
     int index;
     int old;
   };
@@ -121,12 +127,18 @@ class Search {
   bool CellRule(int cell);
   bool ColourRule(int e);
   bool ColourCell(int cell);
+  // Cells joined by decided edges form classes whose colours relate: the
+  // same across an off edge, opposite across an on one.
+  int Root(int cell, int* parity) const;
+  bool JoinAcross(int e);
   // The rules that look at the whole board; `changed` tells whether they
   // decided anything, after which the local rules run again.
   bool Connectivity(bool* changed);
   bool EdgesConnected(bool* changed);
   bool RegionConnected(uint8_t colour, bool* changed);
   bool Probe(bool* changed);
+  void QueueProbesNear(int e);
+  void ClearProbes();
   int ChooseEdge() const;
   bool OutOfTime();
 
@@ -137,6 +149,12 @@ class Search {
   std::vector<uint8_t> dot_on_, dot_open_;    // per dot: edges on, edges unknown
   std::vector<uint8_t> cell_on_, cell_open_;  // per cell: sides on, sides unknown
   std::vector<uint8_t> colour_;
+  // The classes: a forest without path compression, so that a join undoes
+  // by itself, and each class's cells in a ring through next_cell_.
+  std::vector<int> parent_;
+  std::vector<uint8_t> parity_;  // colour differs from the parent's
+  std::vector<int> size_, next_cell_;
+  std::vector<std::pair<int, uint8_t>> joined_;
   // At each end of a path of on edges, the other end and the path's length.
   std::vector<int> mate_, length_;
   int total_on_ = 0;
@@ -149,7 +167,21 @@ class Search {
   std::vector<unsigned> dot_mark_;
   unsigned stamp_ = 0;
   std::vector<int> work_;
+  // The edges to probe next: those near a change since the last probe. A
+  // probe's own trial changes queue nothing.
+  std::vector<int> probes_;
+  std::vector<uint8_t> probe_queued_;
+  bool probing_ = false;
+  // What the first way of a probe decided, per edge: stamp * 4 + state.
+  std::vector<uint64_t> first_way_;
+  uint64_t probe_stamp_ = 0;
+  std::vector<int> agreed_;
+  // Per edge, how much its latest probe decided both ways: the branching
+  // prefers edges whose either way decides much.
+  std::vector<int> weight_;
   long long nodes_ = 0;
+  unsigned clock_ticks_ = 0;
+  bool expired_ = false;
 };
 
 bool Search::Assign(int e, uint8_t state) {
@@ -173,6 +205,7 @@ bool Search::Assign(int e, uint8_t state) {
     cell_on_[cell] += on;
   }
   queue_.push_back(2 * e);
+  if (!probing_) QueueProbesNear(e);
   if (!on) return true;
   ++total_on_;
   if (dot_on_[a] > 2 || dot_on_[b] > 2) return false;
@@ -245,10 +278,46 @@ void Search::UndoTo(size_t mark) {
       case Undo::Mate: mate_[u.index] = u.old; break;
       case Undo::Length: length_[u.index] = u.old; break;
       case Undo::Closed: closed_ = false; break;
+      case Undo::Join: {
+        const int small = u.index, big = parent_[small];
+        size_[big] -= size_[small];
+        std::swap(next_cell_[small], next_cell_[big]);
+        parent_[small] = small;
+        parity_[small] = 0;
+        break;
+      }
     }
   }
   queue_.clear();
   sweep_ = false;
+  if (!probing_) ClearProbes();
+}
+
+// Queues the open edges of the cells around the edge's two dots: the
+// probes whose outcome the change is most likely to alter.
+void Search::QueueProbesNear(int e) {
+  int ends[2];
+  grid_.EdgeDots(e, &ends[0], &ends[1]);
+  const int w = grid_.width(), h = grid_.height();
+  for (int v : ends) {
+    const int r = v / (w + 1), c = v % (w + 1);
+    for (int rr = std::max(0, r - 1); rr <= std::min(h - 1, r); ++rr) {
+      for (int cc = std::max(0, c - 1); cc <= std::min(w - 1, c); ++cc) {
+        int sides[4];
+        grid_.CellEdges(rr * w + cc, sides);
+        for (int side : sides) {
+          if (edge_[side] != kUnknown || probe_queued_[side]) continue;
+          probe_queued_[side] = 1;
+          probes_.push_back(side);
+        }
+      }
+    }
+  }
+}
+
+void Search::ClearProbes() {
+  for (int e : probes_) probe_queued_[e] = 0;
+  probes_.clear();
 }
 
 bool Search::DotRule(int v) {
@@ -336,6 +405,64 @@ bool Search::ColourCell(int cell) {
   return true;
 }
 
+int Search::Root(int cell, int* parity) const {
+  int p = 0;
+  while (parent_[cell] != cell) {
+    p ^= parity_[cell];
+    cell = parent_[cell];
+  }
+  *parity = p;
+  return cell;
+}
+
+// Joins the classes of the cells beside decided edge e. Every open edge
+// between the smaller class and the larger is then decided by their colours.
+bool Search::JoinAcross(int e) {
+  int p, q, pp, pq;
+  grid_.EdgeCells(e, &p, &q);
+  int rp = Root(p, &pp), rq = Root(q, &pq);
+  const int differ = edge_[e] == kOn;
+  if (rp == rq) return (pp ^ pq) == differ;
+  if (size_[rp] > size_[rq]) std::swap(rp, rq);
+  trail_.push_back({Undo::Join, rp, 0});
+  parent_[rp] = rq;
+  parity_[rp] = static_cast<uint8_t>(pp ^ pq ^ differ);
+  size_[rq] += size_[rp];
+  joined_.clear();
+  const auto look = [&](int side) {
+    if (edge_[side] != kUnknown) return;
+    int a, b, pa, pb;
+    grid_.EdgeCells(side, &a, &b);
+    if (Root(a, &pa) == rq && Root(b, &pb) == rq) {
+      joined_.push_back({side, static_cast<uint8_t>(pa != pb ? kOn : kOff)});
+    }
+  };
+  int cell = rp;
+  do {
+    if (cell == grid_.outside()) {
+      const int w = grid_.width(), h = grid_.height();
+      for (int c = 0; c < w; ++c) {
+        look(board_.HorizontalEdge(0, c));
+        look(board_.HorizontalEdge(h, c));
+      }
+      for (int r = 0; r < h; ++r) {
+        look(board_.VerticalEdge(r, 0));
+        look(board_.VerticalEdge(r, w));
+      }
+    } else {
+      int sides[4];
+      grid_.CellEdges(cell, sides);
+      for (int side : sides) look(side);
+    }
+    cell = next_cell_[cell];
+  } while (cell != rp);
+  std::swap(next_cell_[rp], next_cell_[rq]);
+  for (const auto& [side, state] : joined_) {
+    if (!Assign(side, state)) return false;
+  }
+  return true;
+}
+
 bool Search::Propagate() {
   while (true) {
     if (sweep_) {
@@ -355,7 +482,7 @@ bool Search::Propagate() {
     int a, b, p, q;
     grid_.EdgeDots(e, &a, &b);
     grid_.EdgeCells(e, &p, &q);
-    if (!DotRule(a) || !DotRule(b) || !ColourRule(e)) return false;
+    if (!DotRule(a) || !DotRule(b) || !ColourRule(e) || !JoinAcross(e)) return false;
     if (p != grid_.outside() && !CellRule(p)) return false;
     if (q != grid_.outside() && !CellRule(q)) return false;
   }
@@ -468,54 +595,79 @@ bool Search::Connectivity(bool* changed) {
          RegionConnected(kOutside, changed);
 }
 
-// Tries each open edge both ways with the local rules: a way that fails
-// leaves the other, and an edge that both ways settle alike is settled.
+// Tries each queued open edge both ways with the local rules: a way that
+// fails leaves the other, and what both ways decide alike is decided.
 bool Search::Probe(bool* changed) {
-  for (int e = 0; e < grid_.edges(); ++e) {
+  while (!probes_.empty()) {
+    if (OutOfTime()) {
+      ClearProbes();
+      return true;
+    }
+    const int e = probes_.back();
+    probes_.pop_back();
+    probe_queued_[e] = 0;
     if (edge_[e] != kUnknown) continue;
     const size_t mark = trail_.size();
-    const bool on_fails = !(Assign(e, kOn) && Propagate());
+    probing_ = true;
+    ++probe_stamp_;
+    bool on_fails = !(Assign(e, kOn) && Propagate());
+    const size_t on_decided = trail_.size() - mark;
+    if (!on_fails) {
+      for (size_t t = mark; t < trail_.size(); ++t) {
+        if (trail_[t].kind == Undo::Edge) {
+          first_way_[trail_[t].index] = probe_stamp_ * 4 + edge_[trail_[t].index];
+        }
+      }
+    }
     UndoTo(mark);
-    const bool off_fails = !on_fails && !(Assign(e, kOff) && Propagate());
-    UndoTo(mark);
-    if (!on_fails && !off_fails) continue;
+    bool off_fails = false;
+    agreed_.clear();
+    if (!on_fails) {
+      off_fails = !(Assign(e, kOff) && Propagate());
+      if (!off_fails) {
+        for (size_t t = mark; t < trail_.size(); ++t) {
+          const int f = trail_[t].index;
+          if (trail_[t].kind == Undo::Edge && f != e && first_way_[f] == probe_stamp_ * 4 + edge_[f]) {
+            agreed_.push_back(f);
+            agreed_.push_back(edge_[f]);
+          }
+        }
+      }
+      weight_[e] = static_cast<int>(std::min<size_t>(on_decided, 30000) *
+                                    std::min<size_t>(trail_.size() - mark, 30000));
+      UndoTo(mark);
+    }
+    probing_ = false;
+    if (on_fails || off_fails) {
+      *changed = true;
+      if (!Assign(e, on_fails ? kOff : kOn) || !Propagate()) return false;
+      continue;
+    }
+    if (agreed_.empty()) continue;
     *changed = true;
-    if (!Assign(e, on_fails ? kOff : kOn) || !Propagate()) return false;
+    for (size_t k = 0; k < agreed_.size(); k += 2) {
+      if (!Assign(agreed_[k], static_cast<uint8_t>(agreed_[k + 1]))) return false;
+    }
+    if (!Propagate()) return false;
   }
   return true;
 }
 
-// The next edge to try: one at the end of a path, where either choice
-// settles the dot, else one beside the most demanding clue.
+// The next edge to try: the one whose latest probe decided most both ways,
+// so that each branch settles much of the board.
 int Search::ChooseEdge() const {
-  int best = -1, best_score = -1;
+  int best = -1;
   for (int e = 0; e < grid_.edges(); ++e) {
-    if (edge_[e] != kUnknown) continue;
-    int a, b, p, q;
-    grid_.EdgeDots(e, &a, &b);
-    grid_.EdgeCells(e, &p, &q);
-    int score = 0;
-    for (int v : {a, b}) {
-      if (dot_on_[v] == 1) score = std::max(score, 100 - 10 * dot_open_[v]);
-    }
-    for (int cell : {p, q}) {
-      if (cell == grid_.outside() || board_.clues[cell] == Board::kNoClue) continue;
-      const int need = board_.clues[cell] - cell_on_[cell];
-      const int open = cell_open_[cell];
-      // Few open sides, and a need near none or all of them.
-      score += 10 + 10 * (4 - open) + 5 * std::max(need, open - need);
-    }
-    if (score > best_score) {
-      best_score = score;
-      best = e;
-      if (score >= 80) break;
-    }
+    if (edge_[e] == kUnknown && (best < 0 || weight_[e] > weight_[best])) best = e;
   }
   return best;
 }
 
 bool Search::OutOfTime() {
-  return (nodes_ & 63) == 1 && std::chrono::steady_clock::now() >= deadline_;
+  if (!expired_ && (++clock_ticks_ & 63) == 1) {
+    expired_ = std::chrono::steady_clock::now() >= deadline_;
+  }
+  return expired_;
 }
 
 Verdict Search::Run() {
@@ -527,6 +679,10 @@ Verdict Search::Run() {
   queue_.push_back(2 * grid_.outside() + 1);
   bool ok = true;
   for (int c = 0; c < grid_.cells() && ok; ++c) ok = CellRule(c);
+  for (int e = 0; e < grid_.edges(); ++e) {
+    probe_queued_[e] = 1;
+    probes_.push_back(e);
+  }
   std::vector<Frame> frames;
   int found = 0;
   while (true) {
