@@ -82,6 +82,8 @@ Board MinimiseClues(Board board, std::mt19937_64& random, const SolveBudget& bud
     if (board.clues[i] != Board::kNoClue) order.push_back(i);
   }
   std::shuffle(order.begin(), order.end(), random);
+  const Verdict start = Solve(board, budget);
+  if (start.outcome != Verdict::Outcome::Unique) return board;
   // Clues go in runs: a run that leaves one solution goes at once and the
   // next run is longer; one that does not is halved. A clue kept was tried
   // alone on a board holding every clue the result holds, so taking it off
@@ -94,7 +96,7 @@ Board MinimiseClues(Board board, std::mt19937_64& random, const SolveBudget& bud
       saved.push_back(board.clues[order[k]]);
       board.clues[order[k]] = Board::kNoClue;
     }
-    if (Solve(board, budget).outcome == Verdict::Outcome::Unique) {
+    if (Solve(board, budget, &start.solution).outcome == Verdict::Outcome::Unique) {
       next += count;
       run *= 2;
       continue;

@@ -19,10 +19,10 @@ std::vector<bool> RandomLoop(int width, int height, std::mt19937_64& random);
 /// `loop`.
 Board CluesOf(int width, int height, const std::vector<bool>& loop);
 
-/// Takes clues off `board` one at a time in random order, keeping each
-/// removal that leaves exactly one solution; a board that is unique on
-/// entry stays so. Each try may spend `budget`; an undetermined one counts
-/// as not unique.
+/// Takes clues off `board` in random order, keeping each removal that leaves
+/// exactly one solution, until no single clue can go; a board that is not
+/// unique on entry comes back as it was. Each try may spend `budget`; an
+/// undetermined one counts as not unique.
 Board MinimiseClues(Board board, std::mt19937_64& random, const SolveBudget& budget);
 
 }  // namespace quarnel

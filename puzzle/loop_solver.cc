@@ -88,8 +88,8 @@ class Grid {
 
 class Search {
  public:
-  Search(const Board& board, const SolveBudget& budget)
-      : board_(board), grid_(board), deadline_(std::chrono::steady_clock::now() + budget.time),
+  Search(const Board& board, const SolveBudget& budget, const std::vector<bool>* known)
+      : board_(board), known_(known), grid_(board), deadline_(std::chrono::steady_clock::now() + budget.time),
         edge_(grid_.edges(), kUnknown), dot_on_(grid_.dots(), 0), dot_open_(grid_.dots(), 0),
         cell_on_(grid_.cells(), 0), cell_open_(grid_.cells(), 4),
         colour_(grid_.cells() + 1, 0), parent_(grid_.cells() + 1), parity_(grid_.cells() + 1, 0),
@@ -115,6 +115,7 @@ class Search {
   struct Frame {
     size_t trail_mark;
     int edge;
+    uint8_t first_way;
     bool second;
   };
 
@@ -143,6 +144,7 @@ class Search {
   bool OutOfTime();
 
   const Board& board_;
+  const std::vector<bool>* known_;
   Grid grid_;
   std::chrono::steady_clock::time_point deadline_;
   std::vector<uint8_t> edge_;
@@ -700,8 +702,9 @@ Verdict Search::Run() {
     if (ok) {
       const int e = ChooseEdge();
       if (e >= 0) {
-        frames.push_back({trail_.size(), e, false});
-        ok = Assign(e, kOn);
+        const uint8_t way = known_ == nullptr || (*known_)[e] ? kOn : kOff;
+        frames.push_back({trail_.size(), e, way, false});
+        ok = Assign(e, way);
         continue;
       }
       if (closed_) {
@@ -733,7 +736,7 @@ Verdict Search::Run() {
     }
     UndoTo(frames.back().trail_mark);
     frames.back().second = true;
-    ok = Assign(frames.back().edge, kOff);
+    ok = Assign(frames.back().edge, frames.back().first_way == kOn ? kOff : kOn);
   }
   if (verdict.outcome != Verdict::Outcome::Several) verdict.other.clear();
   if (verdict.outcome != Verdict::Outcome::Unique && verdict.outcome != Verdict::Outcome::Several) {
@@ -745,10 +748,11 @@ Verdict Search::Run() {
 
 }  // namespace
 
-Verdict Solve(const Board& board, const SolveBudget& budget) {
+Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
   // Edges are numbered in an int.
   if (board.EdgeCount() > INT_MAX / 2) return Verdict{};
-  return Search(board, budget).Run();
+  if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
+  return Search(board, budget, known).Run();
 }
 
 bool IsSolution(const Board& board, const std::vector<bool>& edges) {

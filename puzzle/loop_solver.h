@@ -33,8 +33,12 @@ struct Verdict {
   long long nodes = 0;
 };
 
-/// Searches `board` for its loops, up to two.
-Verdict Solve(const Board& board, const SolveBudget& budget = {});
+/// Searches `board` for its loops, up to two. `known`, if given, is a loop
+/// that keeps the rules (per edge, as in Verdict): the search follows it
+/// first at each choice, so it reaches it at once and then tries the loops
+/// nearest to it, where a second loop of a board stripped of clues lies.
+Verdict Solve(const Board& board, const SolveBudget& budget = {},
+              const std::vector<bool>* known = nullptr);
 
 /// Whether `edges` is one closed loop that keeps every clue of `board`.
 bool IsSolution(const Board& board, const std::vector<bool>& edges);
