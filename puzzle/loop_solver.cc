@@ -178,8 +178,8 @@ class Search {
   std::vector<uint64_t> first_way_;
   uint64_t probe_stamp_ = 0;
   std::vector<int> agreed_;
-  // Per edge, how much its latest probe decided both ways: the branching
-  // prefers edges whose either way decides much.
+  // Per edge, how much its latest probe decided the way that decided less:
+  // the branching prefers edges whose either way decides much.
   std::vector<int> weight_;
   long long nodes_ = 0;
   unsigned clock_ticks_ = 0;
@@ -635,8 +635,7 @@ bool Search::Probe(bool* changed) {
           }
         }
       }
-      weight_[e] = static_cast<int>(std::min<size_t>(on_decided, 30000) *
-                                    std::min<size_t>(trail_.size() - mark, 30000));
+      weight_[e] = static_cast<int>(std::min(on_decided, trail_.size() - mark));
       UndoTo(mark);
     }
     probing_ = false;
