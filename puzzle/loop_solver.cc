@@ -69,6 +69,26 @@ class Grid {
     out[2] = horizontal_ + r * (w_ + 1) + c;
     out[3] = out[2] + 1;
   }
+  // Calls `f` with each side of a cell, the whole frame for outside(),
+  // until it returns false; returns whether it never did.
+  template <class F>
+  bool EverySide(int cell, F f) const {
+    if (cell == cells_) {
+      for (int c = 0; c < w_; ++c) {
+        if (!f(c) || !f(h_ * w_ + c)) return false;
+      }
+      for (int r = 0; r < h_; ++r) {
+        if (!f(horizontal_ + r * (w_ + 1)) || !f(horizontal_ + r * (w_ + 1) + w_)) return false;
+      }
+      return true;
+    }
+    int sides[4];
+    CellEdges(cell, sides);
+    for (int side : sides) {
+      if (!f(side)) return false;
+    }
+    return true;
+  }
   // The edge between two dots, or -1 if they are not neighbours.
   int EdgeBetween(int a, int b) const {
     if (a > b) std::swap(a, b);
@@ -384,27 +404,7 @@ bool Search::ColourRule(int e) {
 }
 
 bool Search::ColourCell(int cell) {
-  if (cell == grid_.outside()) {
-    // The frame: every edge along it touches the outside.
-    const int w = grid_.width(), h = grid_.height();
-    for (int c = 0; c < w; ++c) {
-      if (!ColourRule(board_.HorizontalEdge(0, c)) || !ColourRule(board_.HorizontalEdge(h, c))) {
-        return false;
-      }
-    }
-    for (int r = 0; r < h; ++r) {
-      if (!ColourRule(board_.VerticalEdge(r, 0)) || !ColourRule(board_.VerticalEdge(r, w))) {
-        return false;
-      }
-    }
-    return true;
-  }
-  int edges[4];
-  grid_.CellEdges(cell, edges);
-  for (int e : edges) {
-    if (!ColourRule(e)) return false;
-  }
-  return true;
+  return grid_.EverySide(cell, [this](int e) { return ColourRule(e); });
 }
 
 int Search::Root(int cell, int* parity) const {
@@ -432,30 +432,17 @@ bool Search::JoinAcross(int e) {
   size_[rq] += size_[rp];
   joined_.clear();
   const auto look = [&](int side) {
-    if (edge_[side] != kUnknown) return;
+    if (edge_[side] != kUnknown) return true;
     int a, b, pa, pb;
     grid_.EdgeCells(side, &a, &b);
     if (Root(a, &pa) == rq && Root(b, &pb) == rq) {
       joined_.push_back({side, static_cast<uint8_t>(pa != pb ? kOn : kOff)});
     }
+    return true;
   };
   int cell = rp;
   do {
-    if (cell == grid_.outside()) {
-      const int w = grid_.width(), h = grid_.height();
-      for (int c = 0; c < w; ++c) {
-        look(board_.HorizontalEdge(0, c));
-        look(board_.HorizontalEdge(h, c));
-      }
-      for (int r = 0; r < h; ++r) {
-        look(board_.VerticalEdge(r, 0));
-        look(board_.VerticalEdge(r, w));
-      }
-    } else {
-      int sides[4];
-      grid_.CellEdges(cell, sides);
-      for (int side : sides) look(side);
-    }
+    grid_.EverySide(cell, look);
     cell = next_cell_[cell];
   } while (cell != rp);
   std::swap(next_cell_[rp], next_cell_[rq]);
@@ -557,29 +544,16 @@ bool Search::RegionConnected(uint8_t colour, bool* changed) {
     const int cell = work_.back();
     work_.pop_back();
     const auto visit = [&](int e) {
-      if (edge_[e] == kOn) return;
+      if (edge_[e] == kOn) return true;
       int p, q;
       grid_.EdgeCells(e, &p, &q);
       const int next = p == cell ? q : p;
-      if (mark_[next] == stamp_ || colour_[next] == other) return;
+      if (mark_[next] == stamp_ || colour_[next] == other) return true;
       mark_[next] = stamp_;
       work_.push_back(next);
+      return true;
     };
-    if (cell == grid_.outside()) {
-      const int w = grid_.width(), h = grid_.height();
-      for (int c = 0; c < w; ++c) {
-        visit(board_.HorizontalEdge(0, c));
-        visit(board_.HorizontalEdge(h, c));
-      }
-      for (int r = 0; r < h; ++r) {
-        visit(board_.VerticalEdge(r, 0));
-        visit(board_.VerticalEdge(r, w));
-      }
-    } else {
-      int edges[4];
-      grid_.CellEdges(cell, edges);
-      for (int e : edges) visit(e);
-    }
+    grid_.EverySide(cell, visit);
   }
   for (int c = 0; c < grid_.cells(); ++c) {
     if (mark_[c] == stamp_) continue;
