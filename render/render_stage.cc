@@ -6,6 +6,7 @@
 
 #include "render/placeholders.h"
 #include "text/gtstr.h"
+#include "text/lines.h"
 #include "text/width.h"
 
 namespace quarnel {
@@ -91,19 +92,6 @@ class StageDrawing {
   std::u16string data_space_;
   std::array<std::u16string, kCellValues.size()> cell_texts_;
 };
-
-// The grid lines of a stage's body, as views into it.
-std::vector<std::u16string_view> GridLines(std::u16string_view body) {
-  std::vector<std::u16string_view> lines;
-  size_t start = 0;
-  for (size_t end = body.find(u"\r\n"); end != std::u16string_view::npos;
-       end = body.find(u"\r\n", start)) {
-    lines.push_back(body.substr(start, end - start));
-    start = end + 2;
-  }
-  lines.push_back(body.substr(start));
-  return lines;
-}
 
 }  // namespace
 

@@ -21,4 +21,16 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text, LineEnds l
   return lines;
 }
 
+std::vector<std::u16string_view> GridLines(std::u16string_view body) {
+  std::vector<std::u16string_view> lines;
+  size_t start = 0;
+  for (size_t end = body.find(u"\r\n"); end != std::u16string_view::npos;
+       end = body.find(u"\r\n", start)) {
+    lines.push_back(body.substr(start, end - start));
+    start = end + 2;
+  }
+  lines.push_back(body.substr(start));
+  return lines;
+}
+
 }  // namespace quarnel

@@ -18,6 +18,11 @@ enum class LineEnds { CrLf, Lf };
 std::vector<std::u16string_view> SplitLines(std::u16string_view text,
                                             LineEnds line_ends = LineEnds::CrLf);
 
+/// The grid lines of a stage's grid text (CR LF between lines), as views
+/// into it; an empty text is one empty line. The page draws these lines and
+/// the loop solver reads them as its board.
+std::vector<std::u16string_view> GridLines(std::u16string_view body);
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_TEXT_LINES_H_
