@@ -34,13 +34,12 @@ class PageWriter final : public TextSink {
 
  private:
   void Encode(bool last);
-  bool Flush();
+  bool Flush(std::string_view bytes);
 
   FileSystem& files_;
   CodePage& code_page_;
   std::u16string stage_path_;
   std::u16string text_;  // not yet encoded
-  std::string bytes_;    // encoded, not yet written
   std::unique_ptr<FileWriter> file_;
   bool empty_ = true;
   bool failed_ = false;
