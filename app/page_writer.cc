@@ -6,10 +6,8 @@ namespace quarnel {
 namespace {
 
 constexpr std::u16string_view kExtension = u".html";
-// Text is encoded in pieces of this many code units, and the bytes written
-// in pieces of about this many bytes.
-constexpr size_t kEncodeSize = 1 << 16;
-constexpr size_t kWriteSize = 1 << 20;
+// Text is encoded, and its bytes written, in pieces of this many code units.
+constexpr size_t kEncodeSize = 1 << 18;
 
 bool IsSeparator(char16_t c, PathStyle style) {
   return c == u'/' || (style == PathStyle::Windows && c == u'\\');
@@ -62,11 +60,10 @@ PageWriter::PageWriter(FileSystem& files, CodePage& code_page,
 
 void PageWriter::Write(std::u16string_view text) {
   if (failed_ || text.empty()) return;
-  if (empty_ && encoding_ == TextEncoding::Utf8WithBom) bytes_ += kUtf8ByteOrderMark;
+  if (empty_ && encoding_ == TextEncoding::Utf8WithBom) bom_pending_ = true;
   empty_ = false;
   text_ += text;
   if (text_.size() >= kEncodeSize) Encode(false);
-  if (bytes_.size() >= kWriteSize) Flush();
 }
 
 void PageWriter::Encode(bool last) {
@@ -75,12 +72,18 @@ void PageWriter::Encode(bool last) {
   size_t end = text_.size();
   if (!last && end > 0 && text_[end - 1] >= 0xD800 && text_[end - 1] <= 0xDBFF) --end;
   std::u16string_view piece = std::u16string_view(text_).substr(0, end);
-  bytes_ += encoding_ == TextEncoding::CodePage ? code_page_.Encode(piece)
-                                                : EncodeUtf8Text(piece);
+  std::string bytes = encoding_ == TextEncoding::CodePage ? code_page_.Encode(piece)
+                                                          : EncodeUtf8Text(piece);
   text_.erase(0, end);
+  if (bom_pending_) {
+    bytes.insert(0, kUtf8ByteOrderMark);
+    bom_pending_ = false;
+  }
+  if (last) bytes += "\r\n";
+  Flush(bytes);
 }
 
-bool PageWriter::Flush() {
+bool PageWriter::Flush(std::string_view bytes) {
   if (failed_) return false;
   std::u16string reason;
   if (!file_) {
@@ -90,23 +93,21 @@ bool PageWriter::Flush() {
       return false;
     }
   }
-  if (!file_->Write(bytes_, &reason)) {
+  if (!file_->Write(bytes, &reason)) {
     error_ = {FileError::Kind::CannotWrite, OutputPath(stage_path_, files_.Style()),
               0, reason};
     failed_ = true;
     file_.reset();  // removes the temporary file
     return false;
   }
-  bytes_.clear();
   return true;
 }
 
 bool PageWriter::Finish(FileError* error) {
   if (!failed_ && !empty_) {
     Encode(true);
-    bytes_ += "\r\n";
     std::u16string reason;
-    if (Flush() && !file_->Commit(&reason)) {
+    if (!failed_ && !file_->Commit(&reason)) {
       error_ = {FileError::Kind::CannotWrite, OutputPath(stage_path_, files_.Style()),
                 0, reason};
       failed_ = true;

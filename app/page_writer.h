@@ -38,16 +38,16 @@ class PageWriter final : public TextSink {
 
  private:
   void Encode(bool last);
-  bool Flush();
+  bool Flush(std::string_view bytes);
 
   FileSystem& files_;
   CodePage& code_page_;
   std::u16string stage_path_;
   TextEncoding encoding_;
   std::u16string text_;  // not yet encoded
-  std::string bytes_;    // encoded, not yet written
   std::unique_ptr<FileWriter> file_;
   bool empty_ = true;
+  bool bom_pending_ = false;  // the byte order mark goes before the first bytes
   bool failed_ = false;
   FileError error_;
 };

@@ -1,10 +1,12 @@
 // The Win32 backends on a real file system, in a temporary directory.
 #include <windows.h>
 #include <shellapi.h>
+#include <psapi.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -142,6 +144,66 @@ TEST_F(Win32BackendTest, FailedWriteReportsAndLeavesNothing) {
   EXPECT_FALSE(files->WriteFile(Path(u"page.html"), "x", &error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
+}
+
+// The page goes out piece by piece into a temporary file beside it; the old
+// page stays until Commit, and a writer dropped before Commit leaves it as
+// it was, with nothing beside it.
+TEST_F(Win32BackendTest, StartedFileArrivesPieceByPiece) {
+  const std::string piece(1 << 20, 'p');
+  for (bool commit : {false, true}) {
+    SCOPED_TRACE(commit ? "committed" : "dropped");
+    Put(u"page.html", "old");
+    ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"page.html")), FILE_ATTRIBUTE_HIDDEN));
+    StartFailure failure;
+    std::unique_ptr<FileWriter> writer = files->StartFile(Path(u"page.html"), &failure);
+    ASSERT_TRUE(writer) << Utf8(failure.reason);
+    std::u16string error;
+    for (const std::string& bytes : {std::string("a"), piece, std::string("z")}) {
+      ASSERT_TRUE(writer->Write(bytes, &error)) << Utf8(error);
+    }
+    EXPECT_EQ(Names().size(), 2u);  // the page and its temporary file
+    EXPECT_EQ(Get(u"page.html"), "old");
+    if (commit) {
+      ASSERT_TRUE(writer->Commit(&error)) << Utf8(error);
+    }
+    writer.reset();
+    EXPECT_EQ(Get(u"page.html"), commit ? "a" + piece + "z" : "old");
+    EXPECT_NE(GetFileAttributesW(Wide(Path(u"page.html"))) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
+    SetFileAttributesW(Wide(Path(u"page.html")), FILE_ATTRIBUTE_NORMAL);
+  }
+  // A read-only page is refused before anything is written.
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"page.html")), FILE_ATTRIBUTE_READONLY));
+  StartFailure failure;
+  EXPECT_FALSE(files->StartFile(Path(u"page.html"), &failure));
+  EXPECT_NE(Utf8(failure.reason).find("CreateFileW: "), std::string::npos)
+      << Utf8(failure.reason);
+  EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
+}
+
+// The writer keeps nothing of what it was given: a page many times larger
+// than any buffer leaves the process's memory as it was.
+TEST_F(Win32BackendTest, StartedFileKeepsMemoryBounded) {
+  auto committed = [] {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
+    return static_cast<size_t>(counters.PagefileUsage);
+  };
+  StartFailure failure;
+  std::unique_ptr<FileWriter> writer = files->StartFile(Path(u"big.html"), &failure);
+  ASSERT_TRUE(writer) << Utf8(failure.reason);
+  std::u16string error;
+  const std::string piece(1 << 20, 'b');
+  const size_t before = committed();
+  constexpr size_t kPieces = 96;
+  for (size_t i = 0; i < kPieces; ++i) ASSERT_TRUE(writer->Write(piece, &error)) << Utf8(error);
+  EXPECT_LT(committed(), before + (16u << 20));
+  ASSERT_TRUE(writer->Commit(&error)) << Utf8(error);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(GetFileAttributesExW(Wide(Path(u"big.html")), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, kPieces * piece.size());
 }
 
 // The ANSI code page the suite gave Wine: 932, or 65001 (QUARNEL_ACP) for
