@@ -1,6 +1,5 @@
 #include <iconv.h>
 
-#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace quarnel {
 namespace {
@@ -55,23 +55,36 @@ class IconvCodePage final : public CodePage {
   }
 
   std::string Encode(std::u16string_view text) override {
-    // Room for two bytes a character, the most the code page takes, and for
-    // one character reference; a reference grows it as needed.
-    std::string bytes(text.size() * 2 + kLongestReference, '\0');
-    size_t at = 0;
+    // The bytes gather in a small buffer that is appended when nearly full,
+    // so the result is never filled ahead; a reference goes straight to the
+    // result.
+    std::string bytes;
+    bytes.reserve(text.size());
+    char buffer[kBufferSize];
+    char* const end = buffer + kBufferSize;
+    char* out = buffer;
+    auto append_reference = [&](char32_t code_point) {
+      bytes.append(buffer, out);
+      out = buffer;
+      AppendCharacterReference(code_point, &bytes);
+    };
     for (size_t i = 0; i < text.size(); ++i) {
-      // The code page keeps ASCII as it is; a page is mostly ASCII markup,
-      // taken here four characters at a time.
-      constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
-      for (uint64_t word; i + 4 <= text.size(); i += 4, at += 4) {
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if (word & kNotAscii) break;
-        for (size_t k = 0; k < 4; ++k) bytes[at + k] = static_cast<char>(text[i + k]);
+      if (out + 2 * kMostPerCharacter > end) {
+        bytes.append(buffer, out);
+        out = buffer;
       }
-      if (i == text.size()) break;
+      // The code page keeps ASCII as it is. Room is kept behind the run for
+      // the character that ends it.
+      if (text[i] < 0x80) {
+        size_t ascii = CopyAscii(text.data() + i, text.size() - i, out,
+                                 static_cast<size_t>(end - kMostPerCharacter - out));
+        out += ascii;
+        i += ascii;
+        if (i == text.size()) break;
+      }
       char16_t c = text[i];
-      if (c < 0x80) {
-        bytes[at++] = static_cast<char>(c);
+      if (c < 0x80) {  // the run goes on after the buffer is appended
+        --i;
         continue;
       }
       if (c >= 0xD800 && c <= 0xDFFF) {
@@ -82,7 +95,7 @@ class IconvCodePage final : public CodePage {
           code_point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
           ++i;
         }
-        AppendReference(code_point, text.size() - i - 1, &bytes, &at);
+        append_reference(code_point);
         continue;
       }
       // Each character is encoded on its own, so the converter is asked once
@@ -90,35 +103,23 @@ class IconvCodePage final : public CodePage {
       uint16_t& code = codes_[c];
       if (code == kNotAsked) code = EncodeOne(c);
       if (code == kMissing) {
-        AppendReference(c, text.size() - i - 1, &bytes, &at);
+        append_reference(c);
         continue;
       }
-      if (code > 0xFF) bytes[at++] = static_cast<char>(code >> 8);
-      bytes[at++] = static_cast<char>(code & 0xFF);
+      if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
+      *out++ = static_cast<char>(code & 0xFF);
     }
-    bytes.resize(at);
+    bytes.append(buffer, out);
     return bytes;
   }
 
  private:
-  // "&#1114111;", the longest character reference.
-  static constexpr size_t kLongestReference = 10;
+  static constexpr size_t kBufferSize = 4096;
+  // Two bytes, the most one character takes in the code page.
+  static constexpr size_t kMostPerCharacter = 2;
   // Codes that no character has: no lead byte is 0 or FF.
   static constexpr uint16_t kNotAsked = 0;
   static constexpr uint16_t kMissing = 0xFFFF;
-
-  // Writes the reference of `code_point` at `*at`, keeping room behind it
-  // for `left` more characters of two bytes and one more reference.
-  static void AppendReference(char32_t code_point, size_t left, std::string* bytes,
-                              size_t* at) {
-    std::string reference;
-    AppendCharacterReference(code_point, &reference);
-    size_t need = *at + reference.size() + left * 2 + kLongestReference;
-    // Grown in proportion, so that many references stay linear.
-    if (bytes->size() < need) bytes->resize(std::max(need, bytes->size() * 2));
-    std::memcpy(bytes->data() + *at, reference.data(), reference.size());
-    *at += reference.size();
-  }
 
   // The one or two bytes of `c` (not ASCII, not a surrogate) as a number,
   // the lead byte high; kMissing when the code page lacks it.

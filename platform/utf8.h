@@ -2,6 +2,7 @@
 #define QUARNEL_PLATFORM_UTF8_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,24 @@ std::string EncodeUtf8(std::u16string_view text);
 /// Encodes UTF-16 as UTF-8 text, such as a page: every unpaired surrogate
 /// becomes U+FFFD, so the result is always valid UTF-8.
 std::string EncodeUtf8Text(std::u16string_view text);
+
+/// Copies the ASCII code units at the start of the `size` at `text`, at
+/// most `room` of them, to `out` as bytes; returns how many. Both page
+/// encodings keep ASCII as it is, and a page is mostly ASCII markup.
+inline size_t CopyAscii(const char16_t* text, size_t size, char* out, size_t room) {
+  size_t n = size < room ? size : room;
+  size_t i = 0;
+  // Eight code units at a time while all of them are ASCII.
+  constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
+  for (uint64_t low, high; i + 8 <= n; i += 8) {
+    std::memcpy(&low, text + i, sizeof low);
+    std::memcpy(&high, text + i + 4, sizeof high);
+    if ((low | high) & kNotAscii) break;
+    for (size_t k = 0; k < 8; ++k) out[i + k] = static_cast<char>(text[i + k]);
+  }
+  for (; i < n && text[i] < 0x80; ++i) out[i] = static_cast<char>(text[i]);
+  return i;
+}
 
 }  // namespace quarnel
 
