@@ -55,38 +55,16 @@ class IconvCodePage final : public CodePage {
   }
 
   std::string Encode(std::u16string_view text) override {
-    // The bytes gather in a small buffer that is appended when nearly full,
-    // so the result is never filled ahead; a reference goes straight to the
-    // result.
-    std::string bytes;
-    bytes.reserve(text.size());
-    char buffer[kBufferSize];
-    char* const end = buffer + kBufferSize;
-    char* out = buffer;
-    auto append_reference = [&](char32_t code_point) {
-      bytes.append(buffer, out);
-      out = buffer;
-      AppendCharacterReference(code_point, &bytes);
-    };
+    // The code page keeps ASCII as it is; a reference goes straight to
+    // the result.
+    ByteGatherer bytes(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-      if (out + 2 * kMostPerCharacter > end) {
-        bytes.append(buffer, out);
-        out = buffer;
-      }
-      // The code page keeps ASCII as it is. Room is kept behind the run for
-      // the character that ends it.
       if (text[i] < 0x80) {
-        size_t ascii = CopyAscii(text.data() + i, text.size() - i, out,
-                                 static_cast<size_t>(end - kMostPerCharacter - out));
-        out += ascii;
-        i += ascii;
+        i = bytes.CopyAsciiRun(text, i);
         if (i == text.size()) break;
       }
+      bytes.MakeRoom();
       char16_t c = text[i];
-      if (c < 0x80) {  // the run goes on after the buffer is appended
-        --i;
-        continue;
-      }
       if (c >= 0xD800 && c <= 0xDFFF) {
         // The code page has nothing beyond the first plane.
         char32_t code_point = 0xFFFD;
@@ -95,7 +73,7 @@ class IconvCodePage final : public CodePage {
           code_point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
           ++i;
         }
-        append_reference(code_point);
+        AppendCharacterReference(code_point, bytes.Flushed());
         continue;
       }
       // Each character is encoded on its own, so the converter is asked once
@@ -103,20 +81,16 @@ class IconvCodePage final : public CodePage {
       uint16_t& code = codes_[c];
       if (code == kNotAsked) code = EncodeOne(c);
       if (code == kMissing) {
-        append_reference(c);
+        AppendCharacterReference(c, bytes.Flushed());
         continue;
       }
-      if (code > 0xFF) *out++ = static_cast<char>(code >> 8);
-      *out++ = static_cast<char>(code & 0xFF);
+      if (code > 0xFF) bytes.Put(code >> 8);
+      bytes.Put(code & 0xFF);
     }
-    bytes.append(buffer, out);
-    return bytes;
+    return bytes.Take();
   }
 
  private:
-  static constexpr size_t kBufferSize = 4096;
-  // Two bytes, the most one character takes in the code page.
-  static constexpr size_t kMostPerCharacter = 2;
   // Codes that no character has: no lead byte is 0 or FF.
   static constexpr uint16_t kNotAsked = 0;
   static constexpr uint16_t kMissing = 0xFFFF;

@@ -65,35 +65,16 @@ namespace {
 // Encodes UTF-16 as UTF-8; the lone surrogates U+DC80..U+DCFF become their
 // bytes when `raw_bytes`, any other unpaired surrogate becomes U+FFFD.
 std::string EncodeUtf8As(std::u16string_view text, bool raw_bytes) {
-  // The bytes gather in a small buffer that is appended when nearly full,
-  // so the result is never filled ahead; a code unit takes at most three
-  // bytes, a pair of two four.
-  constexpr size_t kBufferSize = 4096;
-  constexpr size_t kMostPerCharacter = 4;
-  std::string bytes;
-  bytes.reserve(text.size());
-  char buffer[kBufferSize];
-  char* const end = buffer + kBufferSize;
-  char* out = buffer;
-  auto put = [&](uint32_t byte) { *out++ = static_cast<char>(byte); };
+  // A code unit takes at most three bytes; a pair of two four.
+  ByteGatherer bytes(text.size());
+  auto put = [&](uint32_t byte) { bytes.Put(byte); };
   for (size_t i = 0; i < text.size(); ++i) {
-    if (out + 2 * kMostPerCharacter > end) {
-      bytes.append(buffer, out);
-      out = buffer;
-    }
-    // Room is kept behind the run for the character that ends it.
     if (text[i] < 0x80) {
-      size_t ascii = CopyAscii(text.data() + i, text.size() - i, out,
-                               static_cast<size_t>(end - kMostPerCharacter - out));
-      out += ascii;
-      i += ascii;
+      i = bytes.CopyAsciiRun(text, i);
       if (i == text.size()) break;
     }
+    bytes.MakeRoom();
     uint32_t c = text[i];
-    if (c < 0x80) {  // the run goes on after the buffer is appended
-      --i;
-      continue;
-    }
     if (c >= 0xD800 && c <= 0xDFFF) {
       if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
           text[i + 1] <= 0xDFFF) {
@@ -118,8 +99,7 @@ std::string EncodeUtf8As(std::u16string_view text, bool raw_bytes) {
     }
     put(0x80 | (c & 0x3F));
   }
-  bytes.append(buffer, out);
-  return bytes;
+  return bytes.Take();
 }
 
 }  // namespace

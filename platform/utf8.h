@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quarnel {
 
@@ -43,6 +44,49 @@ inline size_t CopyAscii(const char16_t* text, size_t size, char* out, size_t roo
   for (; i < n && text[i] < 0x80; ++i) out[i] = static_cast<char>(text[i]);
   return i;
 }
+
+/// Gathers the bytes of an encoded text in a small buffer that is appended
+/// to the result when nearly full, so the result is never filled ahead.
+class ByteGatherer {
+ public:
+  /// The most bytes one character (or surrogate pair) may take.
+  static constexpr size_t kMostPerCharacter = 4;
+
+  explicit ByteGatherer(size_t expected_size) { bytes_.reserve(expected_size); }
+
+  /// Copies the ASCII run that starts at `text[i]`; returns where it ends.
+  /// Room for one more character is left behind it.
+  size_t CopyAsciiRun(std::u16string_view text, size_t i) {
+    for (;;) {
+      MakeRoom(2 * kMostPerCharacter);
+      size_t n = CopyAscii(text.data() + i, text.size() - i, out_,
+                           static_cast<size_t>(end() - kMostPerCharacter - out_));
+      out_ += n;
+      i += n;
+      if (i == text.size() || text[i] >= 0x80) return i;
+    }
+  }
+  /// Makes room for one more character.
+  void MakeRoom() { MakeRoom(kMostPerCharacter); }
+  void Put(uint32_t byte) { *out_++ = static_cast<char>(byte); }
+  /// The result so far, to append to directly.
+  std::string* Flushed() {
+    bytes_.append(buffer_, out_);
+    out_ = buffer_;
+    return &bytes_;
+  }
+  std::string Take() { return std::move(*Flushed()); }
+
+ private:
+  char* end() { return buffer_ + sizeof buffer_; }
+  void MakeRoom(size_t room) {
+    if (out_ + room > end()) Flushed();
+  }
+
+  std::string bytes_;
+  char buffer_[4096];
+  char* out_ = buffer_;
+};
 
 }  // namespace quarnel
 
