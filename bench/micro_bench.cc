@@ -7,6 +7,8 @@
 
 #include "input/stage_list.h"
 #include "input/template_store.h"
+#include "platform/code_page.h"
+#include "platform/utf8.h"
 #include "render/build_document.h"
 #include "render/render_stage.h"
 #include "text/gtstr.h"
@@ -152,6 +154,28 @@ void BM_BuildDocument(benchmark::State& state) {
 }
 // Stages, and whether the template is dense.
 BENCHMARK(BM_BuildDocument)->Args({10, 0})->Args({100, 0})->Args({10, 1})->Args({100, 1});
+
+// A page's worth of text to encode: with `japanese`, titles and cells of kana
+// and kanji between the markup, else the ASCII markup of the bundled template.
+std::u16string PageText(bool japanese) {
+  const std::u16string markup = u"<td class=\"cell v3\" data-row=\"12\">3</td>\r\n";
+  const std::u16string words = u"ステージ１２　難しい問題です。";
+  std::u16string text;
+  while (text.size() < (1u << 20)) text += japanese ? words + markup.substr(0, 12) : markup;
+  return text;
+}
+
+// 0: the code page, 1: UTF-8; and whether the text is mostly Japanese.
+void BM_Encode(benchmark::State& state) {
+  const std::u16string text = PageText(state.range(1) != 0);
+  auto code_page = MakeSystemCodePage();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(state.range(0) == 0 ? code_page->Encode(text)
+                                                 : EncodeUtf8Text(text));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size() * 2));
+}
+BENCHMARK(BM_Encode)->Args({0, 0})->Args({0, 1})->Args({1, 0})->Args({1, 1});
 
 }  // namespace
 }  // namespace quarnel

@@ -1,6 +1,5 @@
 #include <iconv.h>
 
-#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace quarnel {
 namespace {
@@ -55,25 +55,16 @@ class IconvCodePage final : public CodePage {
   }
 
   std::string Encode(std::u16string_view text) override {
-    // Room for two bytes a character, the most the code page takes, and for
-    // one character reference; a reference grows it as needed.
-    std::string bytes(text.size() * 2 + kLongestReference, '\0');
-    size_t at = 0;
+    // The code page keeps ASCII as it is; a reference goes straight to
+    // the result.
+    ByteGatherer bytes(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
-      // The code page keeps ASCII as it is; a page is mostly ASCII markup,
-      // taken here four characters at a time.
-      constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
-      for (uint64_t word; i + 4 <= text.size(); i += 4, at += 4) {
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if (word & kNotAscii) break;
-        for (size_t k = 0; k < 4; ++k) bytes[at + k] = static_cast<char>(text[i + k]);
+      if (text[i] < 0x80) {
+        i = bytes.CopyAsciiRun(text, i);
+        if (i == text.size()) break;
       }
-      if (i == text.size()) break;
+      bytes.MakeRoom();
       char16_t c = text[i];
-      if (c < 0x80) {
-        bytes[at++] = static_cast<char>(c);
-        continue;
-      }
       if (c >= 0xD800 && c <= 0xDFFF) {
         // The code page has nothing beyond the first plane.
         char32_t code_point = 0xFFFD;
@@ -82,7 +73,7 @@ class IconvCodePage final : public CodePage {
           code_point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
           ++i;
         }
-        AppendReference(code_point, text.size() - i - 1, &bytes, &at);
+        AppendCharacterReference(code_point, bytes.Flushed());
         continue;
       }
       // Each character is encoded on its own, so the converter is asked once
@@ -90,35 +81,19 @@ class IconvCodePage final : public CodePage {
       uint16_t& code = codes_[c];
       if (code == kNotAsked) code = EncodeOne(c);
       if (code == kMissing) {
-        AppendReference(c, text.size() - i - 1, &bytes, &at);
+        AppendCharacterReference(c, bytes.Flushed());
         continue;
       }
-      if (code > 0xFF) bytes[at++] = static_cast<char>(code >> 8);
-      bytes[at++] = static_cast<char>(code & 0xFF);
+      if (code > 0xFF) bytes.Put(code >> 8);
+      bytes.Put(code & 0xFF);
     }
-    bytes.resize(at);
-    return bytes;
+    return bytes.Take();
   }
 
  private:
-  // "&#1114111;", the longest character reference.
-  static constexpr size_t kLongestReference = 10;
   // Codes that no character has: no lead byte is 0 or FF.
   static constexpr uint16_t kNotAsked = 0;
   static constexpr uint16_t kMissing = 0xFFFF;
-
-  // Writes the reference of `code_point` at `*at`, keeping room behind it
-  // for `left` more characters of two bytes and one more reference.
-  static void AppendReference(char32_t code_point, size_t left, std::string* bytes,
-                              size_t* at) {
-    std::string reference;
-    AppendCharacterReference(code_point, &reference);
-    size_t need = *at + reference.size() + left * 2 + kLongestReference;
-    // Grown in proportion, so that many references stay linear.
-    if (bytes->size() < need) bytes->resize(std::max(need, bytes->size() * 2));
-    std::memcpy(bytes->data() + *at, reference.data(), reference.size());
-    *at += reference.size();
-  }
 
   // The one or two bytes of `c` (not ASCII, not a surrogate) as a number,
   // the lead byte high; kMissing when the code page lacks it.

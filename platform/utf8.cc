@@ -65,16 +65,16 @@ namespace {
 // Encodes UTF-16 as UTF-8; the lone surrogates U+DC80..U+DCFF become their
 // bytes when `raw_bytes`, any other unpaired surrogate becomes U+FFFD.
 std::string EncodeUtf8As(std::u16string_view text, bool raw_bytes) {
-  // Each code unit takes at most three bytes; a pair of two takes four.
-  std::string bytes(text.size() * 3, '\0');
-  char* out = bytes.data();
-  auto put = [&](uint32_t byte) { *out++ = static_cast<char>(byte); };
+  // A code unit takes at most three bytes; a pair of two four.
+  ByteGatherer bytes(text.size());
+  auto put = [&](uint32_t byte) { bytes.Put(byte); };
   for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c < 0x80) {
-      put(c);
-      continue;
+    if (text[i] < 0x80) {
+      i = bytes.CopyAsciiRun(text, i);
+      if (i == text.size()) break;
     }
+    bytes.MakeRoom();
+    uint32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDFFF) {
       if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
           text[i + 1] <= 0xDFFF) {
@@ -99,8 +99,7 @@ std::string EncodeUtf8As(std::u16string_view text, bool raw_bytes) {
     }
     put(0x80 | (c & 0x3F));
   }
-  bytes.resize(static_cast<size_t>(out - bytes.data()));
-  return bytes;
+  return bytes.Take();
 }
 
 }  // namespace

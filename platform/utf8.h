@@ -2,8 +2,10 @@
 #define QUARNEL_PLATFORM_UTF8_H_
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quarnel {
 
@@ -24,6 +26,67 @@ std::string EncodeUtf8(std::u16string_view text);
 /// Encodes UTF-16 as UTF-8 text, such as a page: every unpaired surrogate
 /// becomes U+FFFD, so the result is always valid UTF-8.
 std::string EncodeUtf8Text(std::u16string_view text);
+
+/// Copies the ASCII code units at the start of the `size` at `text`, at
+/// most `room` of them, to `out` as bytes; returns how many. Both page
+/// encodings keep ASCII as it is, and a page is mostly ASCII markup.
+inline size_t CopyAscii(const char16_t* text, size_t size, char* out, size_t room) {
+  size_t n = size < room ? size : room;
+  size_t i = 0;
+  // Eight code units at a time while all of them are ASCII.
+  constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
+  for (uint64_t low, high; i + 8 <= n; i += 8) {
+    std::memcpy(&low, text + i, sizeof low);
+    std::memcpy(&high, text + i + 4, sizeof high);
+    if ((low | high) & kNotAscii) break;
+    for (size_t k = 0; k < 8; ++k) out[i + k] = static_cast<char>(text[i + k]);
+  }
+  for (; i < n && text[i] < 0x80; ++i) out[i] = static_cast<char>(text[i]);
+  return i;
+}
+
+/// Gathers the bytes of an encoded text in a small buffer that is appended
+/// to the result when nearly full, so the result is never filled ahead.
+class ByteGatherer {
+ public:
+  /// The most bytes one character (or surrogate pair) may take.
+  static constexpr size_t kMostPerCharacter = 4;
+
+  explicit ByteGatherer(size_t expected_size) { bytes_.reserve(expected_size); }
+
+  /// Copies the ASCII run that starts at `text[i]`; returns where it ends.
+  /// Room for one more character is left behind it.
+  size_t CopyAsciiRun(std::u16string_view text, size_t i) {
+    for (;;) {
+      MakeRoom(2 * kMostPerCharacter);
+      size_t n = CopyAscii(text.data() + i, text.size() - i, out_,
+                           static_cast<size_t>(end() - kMostPerCharacter - out_));
+      out_ += n;
+      i += n;
+      if (i == text.size() || text[i] >= 0x80) return i;
+    }
+  }
+  /// Makes room for one more character.
+  void MakeRoom() { MakeRoom(kMostPerCharacter); }
+  void Put(uint32_t byte) { *out_++ = static_cast<char>(byte); }
+  /// The result so far, to append to directly.
+  std::string* Flushed() {
+    bytes_.append(buffer_, out_);
+    out_ = buffer_;
+    return &bytes_;
+  }
+  std::string Take() { return std::move(*Flushed()); }
+
+ private:
+  char* end() { return buffer_ + sizeof buffer_; }
+  void MakeRoom(size_t room) {
+    if (out_ + room > end()) Flushed();
+  }
+
+  std::string bytes_;
+  char buffer_[4096];
+  char* out_ = buffer_;
+};
 
 }  // namespace quarnel
 
