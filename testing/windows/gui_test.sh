@@ -7,7 +7,8 @@
 # usage: gui_test.sh EXE SOURCE_DIR SHOT_DIR SCENARIO
 # SCENARIO: missing_template | missing_stage_file | dialog_cancel | dialog_open
 #   | dragged_path_with_blanks | stage_file_held_open | long_path | long_file_name
-#           (EXE is quarnel.exe); check_findings | check_clean (quarnel-check.exe)
+#           (EXE is quarnel.exe); check_findings | check_stage_findings | check_clean
+#           (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
 # page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
 set -euo pipefail
@@ -219,6 +220,16 @@ case $scenario in
     expect_box Quarnel "$want" check_findings || true
     expect_end 1
     expect_files stages.dat "my t.dat"
+    ;;
+  check_stage_findings)
+    # A dropped stage file: its findings in the same box.
+    case_dir=$source_dir/testing/check_data/stage_blank_cells
+    cp "$case_dir/input/s.dat" "$work/run/my s.dat"
+    start_windows_program "$program" '"my s.dat"'
+    want=$(printf 'my s.dat\n'; sed -E 's/^s\.dat:([0-9]+): /\1 行目: /' "$case_dir/stdout")
+    expect_box Quarnel "$want" check_stage_findings || true
+    expect_end 1
+    expect_files stages.dat "my s.dat"
     ;;
   check_clean)
     # Without an argument it checks the template beside itself.
