@@ -211,25 +211,20 @@ case $scenario in
     expect_files "$name.dat" "$name.html"
     [ -f "$name.html" ] && expect_page "$name.html" "$name.dat"
     ;;
-  check_findings)
-    # A dropped template whose name holds a blank comes in quotation marks.
-    case_dir=$source_dir/testing/check_data/placeholder_near_misses
-    cp "$case_dir/input/t.dat" "$work/run/my t.dat"
-    start_windows_program "$program" '"my t.dat"'
-    want=$(printf 'my t.dat\n'; sed -E 's/^t\.dat:([0-9]+): /\1 行目: /' "$case_dir/stdout")
-    expect_box Quarnel "$want" check_findings || true
+  check_findings | check_stage_findings)
+    # A dropped file whose name holds a blank comes in quotation marks; a
+    # template and a stage file show their findings in the same one box.
+    if [ "$scenario" = check_findings ]; then
+      case_dir=$source_dir/testing/check_data/placeholder_near_misses file=t.dat
+    else
+      case_dir=$source_dir/testing/check_data/stage_blank_cells file=s.dat
+    fi
+    cp "$case_dir/input/$file" "$work/run/my $file"
+    start_windows_program "$program" "\"my $file\""
+    want=$(printf 'my %s\n' "$file"; sed -E "s/^${file/./\\.}:([0-9]+): /\\1 行目: /" "$case_dir/stdout")
+    expect_box Quarnel "$want" "$scenario" || true
     expect_end 1
-    expect_files stages.dat "my t.dat"
-    ;;
-  check_stage_findings)
-    # A dropped stage file: its findings in the same box.
-    case_dir=$source_dir/testing/check_data/stage_blank_cells
-    cp "$case_dir/input/s.dat" "$work/run/my s.dat"
-    start_windows_program "$program" '"my s.dat"'
-    want=$(printf 'my s.dat\n'; sed -E 's/^s\.dat:([0-9]+): /\1 行目: /' "$case_dir/stdout")
-    expect_box Quarnel "$want" check_stage_findings || true
-    expect_end 1
-    expect_files stages.dat "my s.dat"
+    expect_files stages.dat "my $file"
     ;;
   check_clean)
     # Without an argument it checks the template beside itself.
