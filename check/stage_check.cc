@@ -71,7 +71,9 @@ std::u16string Shown(std::u16string_view c) {
   return code;
 }
 
-// One stage as the file lays it out.
+// One stage as the file lays it out: all that a check of a whole stage
+// (its title, its grid as the renderer gets it) needs, handed to each such
+// check when the stage is complete.
 struct StageLines {
   size_t number = 0;      // its position on the page, from 1
   size_t title_line = 0;  // from 1; 0 without a title
