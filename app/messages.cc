@@ -1,5 +1,7 @@
 #include "app/messages.h"
 
+#include <algorithm>
+
 #include "text/gtstr.h"
 
 namespace quarnel {
@@ -57,6 +59,8 @@ std::u16string FatalErrorText(const FileError& error) {
     case FileError::Kind::OutputIsInput:
       return u"出力先 " + error.path +
              u" はステージデータのファイルそのものなので、書きこみません";
+    case FileError::Kind::MayNotWrite:
+      return u"出力先 " + error.path + u" は書きこんではいけないファイルなので、書きこみません";
     case FileError::Kind::None:
       break;
   }
@@ -66,7 +70,7 @@ std::u16string FatalErrorText(const FileError& error) {
 std::u16string LineProblemText(const FileError& error) {
   switch (error.kind) {
     case FileError::Kind::InvalidText:
-      return u"Shift_JIS (コードページ 932) として正しくない文字があります";
+      return u"Shift_JIS (コードページ 932) としても UTF-8 としても正しくない文字があります";
     case FileError::Kind::NulCharacter:
       return u"NUL 文字があります";
     case FileError::Kind::DuplicateSection:
@@ -79,6 +83,21 @@ std::u16string LineProblemText(const FileError& error) {
 
 std::u16string ChooserFailedText(const std::u16string& reason) {
   return WithReason(u"ファイルを選ぶダイアログを開けません", reason);
+}
+
+std::u16string SeveralFailedText(const std::vector<std::u16string>& failures) {
+  std::u16string text = u"ページにできなかったステージデータがあります";
+  size_t listed = std::min(failures.size(), kMaxListedFailures);
+  for (size_t i = 0; i < listed; ++i) {
+    text += u'\n';
+    text += failures[i];
+  }
+  if (failures.size() > listed) {
+    text += u"\nほか ";
+    text += DecimalText(static_cast<long long>(failures.size() - listed));
+    text += u" 件";
+  }
+  return text;
 }
 
 }  // namespace quarnel

@@ -2,6 +2,7 @@
 #define QUARNEL_APP_MESSAGES_H_
 
 #include <string>
+#include <vector>
 
 #include "input/file_error.h"
 
@@ -42,6 +43,16 @@ std::u16string LineProblemText(const FileError& error);
 
 /// The message when the open-file dialog itself failed.
 std::u16string ChooserFailedText(const std::u16string& reason);
+
+// Several stage files in one run.
+
+/// How many failed files the box after several stage files lists by line.
+inline constexpr size_t kMaxListedFailures = 20;
+
+/// The one box after several stage files, when some got no page: a heading,
+/// then a line for each file that failed (the first message its own run
+/// would have shown), at most kMaxListedFailures of them, then how many more.
+std::u16string SeveralFailedText(const std::vector<std::u16string>& failures);
 
 }  // namespace quarnel
 

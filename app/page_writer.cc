@@ -1,16 +1,35 @@
 #include "app/page_writer.h"
 
+#include "platform/utf8.h"
+
 namespace quarnel {
 namespace {
 
 constexpr std::u16string_view kExtension = u".html";
-// Text is encoded in pieces of this many code units, and the bytes written
-// in pieces of about this many bytes.
-constexpr size_t kEncodeSize = 1 << 16;
-constexpr size_t kWriteSize = 1 << 20;
+// Text is encoded, and its bytes written, in pieces of this many code units.
+constexpr size_t kEncodeSize = 1 << 18;
 
 bool IsSeparator(char16_t c, PathStyle style) {
   return c == u'/' || (style == PathStyle::Windows && c == u'\\');
+}
+
+// Starts the page at `out`, refusing to replace the stage file itself; on
+// failure `error` names the page and says why.
+std::unique_ptr<FileWriter> StartPage(FileSystem& files, const std::u16string& out,
+                                      const std::u16string& stage_path, FileError* error) {
+  // A stage file named like its page ("stages.html") would be overwritten.
+  if (files.IsSameFile(out, stage_path)) {
+    *error = {FileError::Kind::OutputIsInput, out, 0, {}};
+    return nullptr;
+  }
+  StartFailure failure;
+  std::unique_ptr<FileWriter> file = files.StartFile(out, &failure);
+  if (!file && failure.kind == StartFailure::Kind::Refused) {
+    *error = {FileError::Kind::MayNotWrite, out, 0, {}};
+  } else if (!file) {
+    *error = {FileError::Kind::CannotWrite, out, 0, failure.reason};
+  }
+  return file;
 }
 
 }  // namespace
@@ -33,15 +52,18 @@ std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
 }
 
 PageWriter::PageWriter(FileSystem& files, CodePage& code_page,
-                       std::u16string stage_path)
-    : files_(files), code_page_(code_page), stage_path_(std::move(stage_path)) {}
+                       std::u16string stage_path, TextEncoding encoding)
+    : files_(files),
+      code_page_(code_page),
+      stage_path_(std::move(stage_path)),
+      encoding_(encoding) {}
 
 void PageWriter::Write(std::u16string_view text) {
   if (failed_ || text.empty()) return;
+  if (empty_ && encoding_ == TextEncoding::Utf8WithBom) bom_pending_ = true;
   empty_ = false;
   text_ += text;
   if (text_.size() >= kEncodeSize) Encode(false);
-  if (bytes_.size() >= kWriteSize) Flush();
 }
 
 void PageWriter::Encode(bool last) {
@@ -49,45 +71,43 @@ void PageWriter::Encode(bool last) {
   // for the second.
   size_t end = text_.size();
   if (!last && end > 0 && text_[end - 1] >= 0xD800 && text_[end - 1] <= 0xDBFF) --end;
-  bytes_ += code_page_.Encode(std::u16string_view(text_).substr(0, end));
+  std::u16string_view piece = std::u16string_view(text_).substr(0, end);
+  std::string bytes = encoding_ == TextEncoding::CodePage ? code_page_.Encode(piece)
+                                                          : EncodeUtf8Text(piece);
   text_.erase(0, end);
+  if (bom_pending_) {
+    bytes.insert(0, kUtf8ByteOrderMark);
+    bom_pending_ = false;
+  }
+  if (last) bytes += "\r\n";
+  Flush(bytes);
 }
 
-bool PageWriter::Flush() {
+bool PageWriter::Flush(std::string_view bytes) {
   if (failed_) return false;
   std::u16string reason;
   if (!file_) {
-    std::u16string out = OutputPath(stage_path_, files_.Style());
-    // A stage file named like its page ("stages.html") would be overwritten.
-    if (files_.IsSameFile(out, stage_path_)) {
-      error_ = {FileError::Kind::OutputIsInput, out, 0, {}};
-      failed_ = true;
-      return false;
-    }
-    file_ = files_.StartFile(out, &reason);
+    file_ = StartPage(files_, OutputPath(stage_path_, files_.Style()), stage_path_, &error_);
     if (!file_) {
-      error_ = {FileError::Kind::CannotWrite, out, 0, reason};
       failed_ = true;
       return false;
     }
   }
-  if (!file_->Write(bytes_, &reason)) {
+  if (!file_->Write(bytes, &reason)) {
     error_ = {FileError::Kind::CannotWrite, OutputPath(stage_path_, files_.Style()),
               0, reason};
     failed_ = true;
     file_.reset();  // removes the temporary file
     return false;
   }
-  bytes_.clear();
   return true;
 }
 
 bool PageWriter::Finish(FileError* error) {
   if (!failed_ && !empty_) {
     Encode(true);
-    bytes_ += "\r\n";
     std::u16string reason;
-    if (Flush() && !file_->Commit(&reason)) {
+    if (!failed_ && !file_->Commit(&reason)) {
       error_ = {FileError::Kind::CannotWrite, OutputPath(stage_path_, files_.Style()),
                 0, reason};
       failed_ = true;
@@ -100,22 +120,21 @@ bool PageWriter::Finish(FileError* error) {
 
 bool WriteDocument(FileSystem& files, CodePage& code_page,
                    const std::u16string& stage_path, std::u16string_view page,
-                   FileError* error) {
+                   FileError* error, TextEncoding encoding) {
   if (page.empty()) {
     // Still a file of one line end, unlike a PageWriter that got no text.
     std::u16string out = OutputPath(stage_path, files.Style());
-    if (files.IsSameFile(out, stage_path)) {
-      *error = {FileError::Kind::OutputIsInput, out, 0, {}};
-      return false;
-    }
+    std::unique_ptr<FileWriter> file = StartPage(files, out, stage_path, error);
     std::u16string reason;
-    if (!files.WriteFile(out, "\r\n", &reason)) {
+    std::string bytes(encoding == TextEncoding::Utf8WithBom ? kUtf8ByteOrderMark : "");
+    bytes += "\r\n";
+    if (file && !(file->Write(bytes, &reason) && file->Commit(&reason))) {
       *error = {FileError::Kind::CannotWrite, out, 0, reason};
       return false;
     }
-    return true;
+    return file != nullptr;
   }
-  PageWriter writer(files, code_page, stage_path);
+  PageWriter writer(files, code_page, stage_path, encoding);
   writer.Write(page);
   return writer.Finish(error);
 }

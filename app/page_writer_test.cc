@@ -42,6 +42,45 @@ TEST(WriteDocument, WritesTheEncodedPageWithALineEnd) {
   EXPECT_EQ(files.files[u"d/s.html"], "<p>ステージ</p>\r\n");
 }
 
+TEST(WriteDocument, WritesThePageInItsTemplatesEncoding) {
+  struct Case { TextEncoding encoding; std::u16string page; std::string want; };
+  const Case cases[] = {
+      {TextEncoding::Utf8, u"aス", "aス\r\n"},
+      {TextEncoding::Utf8WithBom, u"aス", "\xEF\xBB\xBF" "aス\r\n"},
+      {TextEncoding::Utf8WithBom, u"", "\xEF\xBB\xBF\r\n"},
+      {TextEncoding::Utf8, u"\U0001F600", "\xF0\x9F\x98\x80\r\n"},
+      // A file name's undecodable byte is U+FFFD: the page stays UTF-8.
+      {TextEncoding::Utf8, u"a\xDC81" u"b\xD800", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\r\n"},
+      // The code page's own encoder (here the fake's) keeps the byte.
+      {TextEncoding::CodePage, u"a\xDC81", "a\x81\r\n"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    FakeFileSystem files;
+    FakeCodePage code_page;
+    FileError error;
+    ASSERT_TRUE(WriteDocument(files, code_page, u"s.dat", cases[i].page, &error,
+                              cases[i].encoding));
+    EXPECT_EQ(testing::PrintToString(files.files[u"s.html"]),
+              testing::PrintToString(cases[i].want));
+  }
+}
+
+TEST(PageWriter, PutsTheByteOrderMarkOnceBeforeAPageWithText) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  PageWriter empty(files, code_page, u"e.dat", TextEncoding::Utf8WithBom);
+  empty.Write(u"");
+  PageWriter page(files, code_page, u"p.dat", TextEncoding::Utf8WithBom);
+  page.Write(u"a");
+  page.Write(std::u16string(1 << 17, u'b'));
+  FileError error;
+  ASSERT_TRUE(empty.Finish(&error));
+  ASSERT_TRUE(page.Finish(&error));
+  EXPECT_EQ(files.files.count(u"e.html"), 0u);
+  EXPECT_EQ(files.files[u"p.html"], "\xEF\xBB\xBF" "a" + std::string(1 << 17, 'b') + "\r\n");
+}
+
 TEST(WriteDocument, NeverReplacesTheStageFile) {
   FakeFileSystem files;
   FakeCodePage code_page;
@@ -68,6 +107,25 @@ TEST(WriteDocument, ReportsAFailedWrite) {
   EXPECT_EQ(error.kind, FileError::Kind::CannotWrite);
   EXPECT_EQ(error.path, u"s.html");
   EXPECT_EQ(error.detail, u"disk full");
+}
+
+// A page the file system refuses (a link planted in a shared folder) is its
+// own error, found before any of a long page is written; an empty page too.
+TEST(PageWriter, ReportsARefusedPageBeforeWriting) {
+  FakeFileSystem files;
+  FakeCodePage code_page;
+  files.refuse_writes_to = u"s.html";
+  PageWriter writer(files, code_page, u"s.dat");
+  for (int i = 0; i < 100; ++i) writer.Write(std::u16string(50000, u'x'));
+  FileError error;
+  EXPECT_FALSE(writer.Finish(&error));
+  EXPECT_EQ(error.kind, FileError::Kind::MayNotWrite);
+  EXPECT_EQ(error.path, u"s.html");
+  FileError empty_error;
+  EXPECT_FALSE(WriteDocument(files, code_page, u"s.dat", u"", &empty_error));
+  EXPECT_EQ(empty_error.kind, FileError::Kind::MayNotWrite);
+  EXPECT_TRUE(files.writes.empty());
+  EXPECT_EQ(files.files.count(u"s.html"), 0u);
 }
 
 TEST(PageWriter, EncodesPiecesAsOneText) {

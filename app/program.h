@@ -1,7 +1,9 @@
 #ifndef QUARNEL_APP_PROGRAM_H_
 #define QUARNEL_APP_PROGRAM_H_
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "input/file_error.h"
 #include "input/stage_list.h"
@@ -27,8 +29,11 @@ enum class ExitStatus : int {
 
 /// One run of the program: load the template, take the stage file from the
 /// argument text or the open-file dialog, load it, build the page, write it.
-/// The stage path, the template sections and the stages are this run's
-/// state; a Program runs once.
+/// An argument text that names no file as a whole but splits into several
+/// arguments names several stage files: each is converted on its own, in
+/// order, with the one template. The stage path, the template sections and
+/// the stages are this run's state (of the last file, for several); a
+/// Program runs once.
 class Program {
  public:
   explicit Program(const Platform& platform) : platform_(platform) {}
@@ -40,7 +45,13 @@ class Program {
   const StageList& stages() const { return stages_; }
 
  private:
-  ExitStatus Fatal(const FileError& error);
+  // Where a conversion's messages go: a single run's boxes, or the lines and
+  // the list of failures of a run over several files.
+  using Report = std::function<void(const std::u16string& text, const std::u16string& title)>;
+
+  ExitStatus Convert(const std::u16string& path, const Report& report);
+  ExitStatus ConvertEach(const std::vector<std::u16string>& paths);
+  ExitStatus Fatal(const FileError& error, const Report& report);
 
   Platform platform_;
   std::u16string stage_path_;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "app/messages.h"
+
 #include "testing/fake_platform.h"
 
 namespace quarnel {
@@ -36,6 +40,17 @@ TEST_F(ProgramTest, ConvertsTheStageFileNamedOnTheCommandLine) {
   EXPECT_TRUE(fake.chooser.requests.empty());
   EXPECT_EQ(fake.files.files[u"d/s.html"],
             "<body>2:1=A(2x1)12;\r\n2=B(1x1)3;\r\n</body>\r\n");
+}
+
+TEST_F(ProgramTest, WritesThePageInTheTemplatesEncodingWhateverTheStageFiles) {
+  // The stage file is UTF-8 with LF line ends; the template's byte order
+  // mark goes to the page, and only there.
+  fake.files.files[kTemplatePath] = "\xEF\xBB\xBF" + std::string(kTemplate);
+  fake.process.argument_text = u"s.dat";
+  fake.files.files[u"s.dat"] = "ステージ\n12\n";
+  EXPECT_EQ(Run(), ExitStatus::Ok);
+  EXPECT_EQ(fake.files.files[u"s.html"],
+            "\xEF\xBB\xBF<body>1:1=ステージ(2x1)12;\r\n</body>\r\n");
 }
 
 TEST_F(ProgramTest, MissingTemplateShowsTwoBoxesBeforeLookingAtTheArguments) {
@@ -174,6 +189,65 @@ TEST_F(ProgramTest, RefusesToReplaceTheStageFileWithItsPage) {
   EXPECT_EQ(Run(), ExitStatus::Fatal);
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_EQ(fake.files.files[u"s.html"], "A\r\n1\r\n");
+  EXPECT_TRUE(fake.files.writes.empty());
+}
+
+TEST_F(ProgramTest, SeveralFilesEachGetTheirPageWithOneTemplateRead) {
+  fake.process.argument_text = u"a.dat b c.dat";
+  fake.process.arguments = {u"a.dat", u"b c.dat"};
+  fake.files.files[u"a.dat"] = "A\r\n1\r\n";
+  fake.files.files[u"b c.dat"] = "B\r\n2\r\n";
+  EXPECT_EQ(Run(), ExitStatus::Ok);
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_TRUE(fake.boxes.printed.empty());
+  EXPECT_TRUE(fake.boxes.windows.empty());
+  EXPECT_EQ(fake.files.files[u"a.html"], "<body>1:1=A(1x1)1;\r\n</body>\r\n");
+  EXPECT_EQ(fake.files.files[u"b c.html"], "<body>1:1=B(1x1)2;\r\n</body>\r\n");
+  EXPECT_EQ(std::count(fake.files.reads.begin(), fake.files.reads.end(), kTemplatePath), 1);
+}
+
+TEST_F(ProgramTest, TextThatNamesAFileIsThatFileHoweverItSplits) {
+  fake.process.argument_text = u"my stages.dat";
+  fake.process.arguments = {u"my", u"stages.dat"};
+  fake.files.files[u"my stages.dat"] = "A\r\n1\r\n";
+  fake.files.files[u"stages.dat"] = "B\r\n2\r\n";
+  EXPECT_EQ(Run(), ExitStatus::Ok);
+  EXPECT_EQ(fake.files.writes, std::vector<std::u16string>{u"my stages.html"});
+}
+
+TEST_F(ProgramTest, FailuresAmongSeveralArePrintedAndListedInOneBox) {
+  fake.process.argument_text = u"a.dat gone.dat bad.dat d.dat";
+  fake.process.arguments = {u"a.dat", u"gone.dat", u"bad.dat", u"d.dat"};
+  fake.files.files[u"a.dat"] = "A\r\n1\r\n";
+  fake.files.files[u"bad.dat"] = "A\r\n1\r\n\xfe";
+  fake.files.files[u"d.dat"] = "D\r\n3\r\n";
+  fake.files.files[u"d.html"] = "old";
+  fake.files.fail_writes_to = u"d.html";
+  EXPECT_EQ(Run(), ExitStatus::Fatal);  // the highest status of the runs
+  EXPECT_TRUE(Shown().empty());
+  const std::u16string bad = FatalErrorText({FileError::Kind::InvalidText, u"bad.dat", 3, {}});
+  ASSERT_EQ(fake.boxes.printed.size(), 4u);
+  EXPECT_EQ(fake.boxes.printed[0], u"Quarnel: " + StageNotFoundText(u"gone.dat"));
+  EXPECT_EQ(fake.boxes.printed[1], u"エラー: " + StageUnreadableText(u"gone.dat"));
+  EXPECT_EQ(fake.boxes.printed[2], u"エラー: " + bad);
+  EXPECT_TRUE(fake.boxes.printed[3].starts_with(u"エラー: d.html に書きこめません"));
+  ASSERT_EQ(fake.boxes.windows.size(), 1u);
+  EXPECT_EQ(fake.boxes.windows[0],
+            u"エラー: " + SeveralFailedText({StageNotFoundText(u"gone.dat"), bad,
+                                           fake.boxes.printed[3].substr(5)}));
+  EXPECT_EQ(fake.files.files[u"a.html"], "<body>1:1=A(1x1)1;\r\n</body>\r\n");
+  EXPECT_EQ(fake.files.files[u"d.html"], "old");
+  EXPECT_EQ(fake.files.files.count(u"bad.html"), 0u);
+}
+
+TEST_F(ProgramTest, MissingTemplateAmongSeveralFilesConvertsNone) {
+  fake.files.files.clear();
+  fake.process.argument_text = u"a.dat b.dat";
+  fake.process.arguments = {u"a.dat", u"b.dat"};
+  fake.files.files[u"a.dat"] = "A\r\n1\r\n";
+  fake.files.files[u"b.dat"] = "B\r\n1\r\n";
+  EXPECT_EQ(Run(), ExitStatus::InputMissing);
+  EXPECT_EQ(Shown().size(), 2u);
   EXPECT_TRUE(fake.files.writes.empty());
 }
 

@@ -75,6 +75,16 @@ void BM_ReplaceAll(benchmark::State& state) {
 }
 BENCHMARK(BM_ReplaceAll)->Arg(10)->Arg(100)->Arg(100000);
 
+// The search over markup that seldom holds a "[", as the page's is.
+void BM_FindText(benchmark::State& state) {
+  std::u16string text;
+  while (text.size() < (1 << 20)) text += u"<td class=\"cell\" data-v=\"2\">2</td>\r\n";
+  text += u"[numstage]";
+  for (auto _ : state) benchmark::DoNotOptimize(FindText(text, u"[numstage]"));
+  state.SetBytesProcessed(state.iterations() * text.size() * sizeof(char16_t));
+}
+BENCHMARK(BM_FindText);
+
 void BM_ReplaceAllSink(benchmark::State& state) {
   std::u16string piece = u"<td class=\"cell\">[filename]</td>";
   for (auto _ : state) {

@@ -1,29 +1,37 @@
 #!/usr/bin/env python3
-"""Runs the built quarnel on the benchmark workloads and checks the targets.
+"""Runs the Linux build and the Windows build (under 64-bit Wine) on the same
+workloads in the same run, and checks the targets.
 
-  python3 bench/run_bench.py [--build build/default] [--runs 3] [--work DIR]
+  python3 bench/run_bench.py [--linux build/default] [--windows build/windows64]
+                             [--runs 3] [--max-mb 390] [--work DIR] [--no-wine]
 
-Workloads: (a) the bundled template.dat with 250, 500, 1000 and 2000 stages
-of 40 x 40 cells; (b) a dense template, with "[filename]" and "[numstage]" in
-every section, on the same stage files under a stage path of 200 characters;
-(c) one stage of 2000 x 2000 cells with the bundled template. Each runs
---runs times under /usr/bin/time -v; the table shows the median wall time and
-the highest peak resident memory. The baseline, measured in the same run, is
-`iconv -f UTF-16LE -t CP932` encoding the same page (given as UTF-16LE) into
-a file, --runs times (once for the large dense pages, whose baseline is only
-shown). Targets: 1. time per page byte at 2000 stages at most 1.15 times that
-at 250 for (a) and (b), and (c) at most 1.15 times (a) at 2000; 2. (a) at
-2000 stages in at most 1.5 times its baseline; 3. (b) per page byte at most
-1.5 times (a) per page byte at every stage count; 4. peak resident memory at
-most 4 times the page's bytes plus 16 MiB on every workload. Exits 1 unless
-every target passes.
+Templates: "bundled" (template.dat as it ships), "sjis" (the same template
+saved as Shift_JIS, its charset line saying so) and "dense" (every section
+holding every placeholder it may, see make_workload.py). Each template makes
+pages of about 1 MB, 30 MB and --max-mb MB from stage files of 40 x 40 cells;
+"wide" is one stage of 500 x 500 cells with the bundled template. Every
+program runs --runs times under /usr/bin/time -v: the table shows the best
+wall time and the highest peak resident memory (for Wine, of the process tree
+the loader starts; the wine server runs apart, started before). The baseline,
+measured in the same run on the largest bundled and sjis pages, is `dd bs=1M
+conv=fsync` copying the page, best of --runs.
+
+Targets: 1. Linux: the largest bundled and sjis pages in at most 1.5 x dd;
+2. Linux peak RSS at most 64 MiB, 3. Wine's at most 96 MiB, on every
+workload; 4. Wine at most 3 x Linux on each template's largest page, Wine's
+start included; 5. linear: for each system and template, the time per page
+byte (less the start-up time of a one-cell page) at every size within 15 %
+of that at the largest; 6. both systems write the same bytes (bundled and
+sjis, whose pages hold no path). Exits 1 unless every target passes.
+Measurements on a busy machine are noisy: the best of several runs is what
+counts, and a failure is worth a second run.
 """
 
 import argparse
+import hashlib
 import os
 import re
 import shutil
-import statistics
 import subprocess
 import sys
 import time
@@ -31,18 +39,17 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_workload  # noqa: E402
 
-STAGE_COUNTS = [250, 500, 1000, 2000]
 GRID = 40
-BIG_GRID = 2000
-PATH_LENGTH = 200
+WIDE = 500
 MIB = 1 << 20
+WINE = "/usr/lib/wine/wine64"
 
 
-def timed(command, stdout=subprocess.DEVNULL):
+def timed(command, env=None, stdout=subprocess.DEVNULL):
     """Runs command under /usr/bin/time -v: (wall seconds, peak RSS bytes)."""
     start = time.perf_counter()
     done = subprocess.run(["/usr/bin/time", "-v"] + command, stdout=stdout,
-                          stderr=subprocess.PIPE, text=True)
+                          stderr=subprocess.PIPE, text=True, env=env, timeout=600)
     wall = time.perf_counter() - start
     if done.returncode != 0:
         sys.exit("failed (%d): %s\n%s" % (done.returncode, " ".join(command), done.stderr))
@@ -50,125 +57,232 @@ def timed(command, stdout=subprocess.DEVNULL):
     return wall, int(rss.group(1)) * 1024
 
 
-def baseline(page, work, runs):
-    """Median time of iconv encoding the page, given as UTF-16LE, to a file."""
-    utf16 = os.path.join(work, "page.utf16le")
-    encoded = os.path.join(work, "page.iconv")
-    with open(utf16, "wb") as out:
-        subprocess.run(["iconv", "-f", "CP932", "-t", "UTF-16LE", page], stdout=out,
-                       check=True)
-    walls = []
+def digest(path):
+    h = hashlib.sha256()
+    with open(path, "rb") as f:
+        for block in iter(lambda: f.read(1 << 20), b""):
+            h.update(block)
+    return h.hexdigest()
+
+
+class System:
+    """One build: where its program lies and how it is started."""
+
+    def __init__(self, name, exe, wine_env=None):
+        self.name, self.exe, self.wine_env = name, exe, wine_env
+
+    def install(self, directory, template):
+        """A copy of the program (and any DLLs) beside `template`."""
+        os.makedirs(directory, exist_ok=True)
+        build = os.path.dirname(self.exe)
+        shutil.copy2(self.exe, directory)
+        for name in os.listdir(build):
+            if name.lower().endswith(".dll"):
+                shutil.copy2(os.path.join(build, name), directory)
+        shutil.copy2(template, os.path.join(directory, "template.dat"))
+        return os.path.join(directory, os.path.basename(self.exe))
+
+    def command(self, exe, stage_path):
+        if self.wine_env is None:
+            return [exe, stage_path]
+        return [WINE, exe, "Z:" + stage_path.replace("/", "\\")]
+
+    def run(self, exe, stage_path, runs):
+        """Best wall time and highest peak RSS over `runs` runs."""
+        walls, peak = [], 0
+        for _ in range(runs):
+            wall, rss = timed(self.command(exe, stage_path), env=self.wine_env)
+            walls.append(wall)
+            peak = max(peak, rss)
+        return min(walls), peak
+
+
+def make_wine_env(prefix):
+    env = dict(os.environ, WINEARCH="win64", WINEPREFIX=prefix, WINEDEBUG="-all",
+               WINELOADER=WINE, WINEDLLOVERRIDES="mscoree,mshtml=",
+               LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8")
+    env.pop("DISPLAY", None)
+    if not os.path.isdir(os.path.join(prefix, "drive_c")):
+        print("making the Wine prefix %s" % prefix, flush=True)
+        subprocess.run([WINE, "wineboot", "-i"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+    # One server for the whole run, started outside the measurements, and
+    # Wine's services started by a first program.
+    # (-p makes a running server persistent too, and then says it failed.)
+    subprocess.run(["wineserver", "-p"], env=env)
+    subprocess.run([WINE, "cmd", "/c", "exit"], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=120)
+    return env
+
+
+def sjis_template(bundled, out):
+    """The bundled template saved as Shift_JIS, saying so in its charset."""
+    data = open(bundled, "rb").read()
+    try:
+        text = data.decode("utf-8")
+    except UnicodeDecodeError:
+        text = data.decode("cp932")
+    text = re.sub(r'charset="?[Uu][Tt][Ff]-?8"?', 'charset="Shift_JIS"', text)
+    with open(out, "wb") as f:
+        f.write(text.encode("cp932"))
+
+
+def page_path(stage_path):
+    return os.path.splitext(stage_path)[0] + ".html"
+
+
+def dd_time(page, work, runs):
+    copy = os.path.join(work, "dd.out")
+    best = None
     for _ in range(runs):
-        with open(encoded, "wb") as out:
-            walls.append(timed(["iconv", "-f", "UTF-16LE", "-t", "CP932", utf16],
-                               stdout=out)[0])
-    os.remove(utf16)
-    os.remove(encoded)
-    return statistics.median(walls)
+        wall, _ = timed(["dd", "if=" + page, "of=" + copy, "bs=1M", "conv=fsync"])
+        os.remove(copy)
+        best = wall if best is None else min(best, wall)
+    return best
 
 
-def measure(name, stages, exe, stage_path, work, runs, baseline_runs):
-    walls, peak = [], 0
-    for _ in range(runs):
-        wall, rss = timed([exe, stage_path])
-        walls.append(wall)
-        peak = max(peak, rss)
-    page = os.path.splitext(stage_path)[0] + ".html"
-    size = os.path.getsize(page)
-    iconv = baseline(page, work, baseline_runs)
-    os.remove(page)
-    row = {"name": name, "stages": stages, "bytes": size,
-           "wall": statistics.median(walls), "rss": peak, "iconv": iconv}
-    row["ns_per_byte"] = row["wall"] / size * 1e9
-    print_row(row)
-    return row
-
-
-HEADER = ("%-8s %7s %10s %9s %10s %9s %8s %9s %8s %9s" %
-          ("workload", "stages", "page MB", "median s", "peak MiB", "MB/s",
-           "ns/byte", "iconv s", "x iconv", "RSS/page"))
+HEADER = ("%-8s %6s %8s | %8s %8s %7s | %8s %8s %7s %8s | %7s %7s" %
+          ("template", "stages", "page MB", "Linux s", "MiB", "ns/B", "Wine s", "MiB", "ns/B",
+           "Wine/Lx", "dd s", "Lx/dd"))
 
 
 def print_row(r):
-    print("%-8s %7d %10.1f %9.2f %10.1f %9.1f %8.2f %9.2f %8.2f %9.2f" %
-          (r["name"], r["stages"], r["bytes"] / 1e6, r["wall"], r["rss"] / MIB,
-           r["bytes"] / r["wall"] / 1e6, r["ns_per_byte"], r["iconv"],
-           r["wall"] / r["iconv"], r["rss"] / r["bytes"]), flush=True)
-
-
-def long_directory(work, length):
-    """A directory whose path, plus "/" and a name of 12, is `length` long."""
-    base = os.path.join(work, "p")
-    pad = length - len(base) - len("/stages_0000.dat")
-    if pad < 1:
-        sys.exit("--work is too long for a stage path of %d characters" % length)
-    return base + "p" * pad
+    def cell(system, key, fmt):
+        v = r.get(system, {}).get(key)
+        return fmt % v if v is not None else " " * len(fmt % 0)
+    ratio = (r["wine"]["wall"] / r["linux"]["wall"]) if "wine" in r else None
+    print("%-8s %6d %8.1f | %s %s %s | %s %s %s %s | %s %s" % (
+        r["template"], r["stages"], r["bytes"] / 1e6,
+        cell("linux", "wall", "%8.2f"), cell("linux", "mib", "%8.1f"),
+        cell("linux", "ns", "%7.2f"),
+        cell("wine", "wall", "%8.2f"), cell("wine", "mib", "%8.1f"), cell("wine", "ns", "%7.2f"),
+        "%8.2f" % ratio if ratio else " " * 8,
+        "%7.2f" % r["dd"] if r.get("dd") else " " * 7,
+        "%7.2f" % (r["linux"]["wall"] / r["dd"]) if r.get("dd") else " " * 7), flush=True)
 
 
 def main(argv):
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=os.path.join(root, "build", "default"))
+    parser.add_argument("--linux", default=os.path.join(root, "build", "default"))
+    parser.add_argument("--windows", default=os.path.join(root, "build", "windows64"))
     parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--max-mb", type=float, default=390)
     parser.add_argument("--work", default=os.path.join(root, "build", "bench-work"))
+    parser.add_argument("--wine-prefix", default=os.path.join(root, "build", "bench-wineprefix"))
+    parser.add_argument("--no-wine", action="store_true", help="the Linux build alone")
     args = parser.parse_args(argv)
 
-    exe = os.path.abspath(os.path.join(args.build, "quarnel"))
-    if not os.access(exe, os.X_OK):
-        sys.exit("no %s: build first (cmake --build --preset default)" % exe)
-    for tool in ("/usr/bin/time", shutil.which("iconv")):
+    systems = [System("linux", os.path.abspath(os.path.join(args.linux, "quarnel")))]
+    if not args.no_wine:
+        if not os.access(WINE, os.X_OK):
+            sys.exit("needs %s (tools/install_deps.sh)" % WINE)
+        systems.append(System("wine", os.path.abspath(os.path.join(args.windows, "quarnel.exe")),
+                              make_wine_env(os.path.abspath(args.wine_prefix))))
+    for s in systems:
+        if not os.path.isfile(s.exe):
+            sys.exit("no %s: build first" % s.exe)
+    for tool in ("/usr/bin/time", shutil.which("dd")):
         if not tool or not os.access(tool, os.X_OK):
-            sys.exit("needs /usr/bin/time and iconv (tools/install_deps.sh)")
+            sys.exit("needs /usr/bin/time and dd (tools/install_deps.sh)")
     work = os.path.abspath(args.work)
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
 
-    # The dense template lies beside its own copy of the program.
-    dense_dir = os.path.join(work, "dense")
-    os.makedirs(dense_dir)
-    dense_exe = os.path.join(dense_dir, "quarnel")
-    shutil.copy2(exe, dense_exe)
-    make_workload.write_dense_template(os.path.join(dense_dir, "template.dat"))
-    long_dir = long_directory(work, PATH_LENGTH)
-    os.makedirs(long_dir)
+    templates = {"bundled": os.path.join(root, "template.dat"),
+                 "sjis": os.path.join(work, "sjis.dat"),
+                 "dense": os.path.join(work, "dense.dat")}
+    sjis_template(templates["bundled"], templates["sjis"])
+    make_workload.write_dense_template(templates["dense"])
+    # Each system's program beside each template, in a directory of its own.
+    exes = {(s.name, t): s.install(os.path.join(work, s.name + "-" + t), path)
+            for s in systems for t, path in templates.items()}
+
+    def run_all(template, stages, width, height, runs, keep=False):
+        """Runs every system on one stage file; the row, and the page if kept."""
+        stage_path = os.path.join(work, "%s_%d_%d.dat" % (template, stages, width))
+        make_workload.write_stage_file(stage_path, stages, width, height)
+        row, pages = {"template": template, "stages": stages}, {}
+        for s in systems:
+            wall, rss = s.run(exes[(s.name, template)], stage_path, runs)
+            page = page_path(stage_path)
+            row["bytes"] = os.path.getsize(page)
+            row[s.name] = {"wall": wall, "mib": rss / MIB}
+            pages[s.name] = digest(page) if template != "dense" else None
+            if keep and s is systems[-1]:
+                continue
+            os.remove(page)
+        os.remove(stage_path)
+        row["same"] = len(set(pages.values())) == 1
+        return row
+
+    # Start-up: a page of one cell.
+    starts = {t: run_all(t, 1, 1, 1, args.runs) for t in templates}
+    print("start-up (one cell): " + ", ".join(
+        "%s %.3f s" % (s.name, min(starts[t][s.name]["wall"] for t in templates))
+        for s in systems))
+    # Page bytes per stage, from the Linux build alone.
+    per_stage = {}
+    for t in templates:
+        sizes = []
+        for n in (10, 20):
+            stage_path = os.path.join(work, "probe.dat")
+            make_workload.write_stage_file(stage_path, n, GRID, GRID)
+            timed(systems[0].command(exes[("linux", t)], stage_path))
+            sizes.append(os.path.getsize(page_path(stage_path)))
+            os.remove(page_path(stage_path))
+        per_stage[t] = (sizes[1] - sizes[0]) / 10
 
     print(HEADER, flush=True)
-    rows = {}
-    for n in STAGE_COUNTS:
-        name = "stages_%04d.dat" % n
-        plain = os.path.join(work, name)
-        make_workload.write_stage_file(plain, n, GRID, GRID)
-        rows[("a", n)] = measure("a", n, exe, plain, work, args.runs, args.runs)
-        long_path = os.path.join(long_dir, name)
-        assert len(long_path) == PATH_LENGTH, long_path
-        shutil.copy(plain, long_path)
-        # The dense pages are large and their baseline is only shown, so
-        # iconv runs on them once.
-        rows[("b", n)] = measure("b", n, dense_exe, long_path, work, args.runs, 1)
-        os.remove(plain)
-        os.remove(long_path)
-    big = os.path.join(work, "big_grid.dat")
-    make_workload.write_stage_file(big, 1, BIG_GRID, BIG_GRID)
-    rows[("c", 1)] = measure("c", 1, exe, big, work, args.runs, args.runs)
+    rows = []
+    for t in templates:
+        for mb in sorted({1, min(30, args.max_mb), args.max_mb}):
+            stages = max(1, round(mb * 1e6 / per_stage[t]))
+            largest = mb == args.max_mb
+            row = run_all(t, stages, GRID, GRID, args.runs, keep=largest)
+            row["largest"] = largest
+            if largest:
+                page = page_path(os.path.join(work, "%s_%d_%d.dat" % (t, stages, GRID)))
+                if t != "dense":
+                    row["dd"] = dd_time(page, work, args.runs)
+                os.remove(page)
+            for s in systems:
+                net = row[s.name]["wall"] - starts[t][s.name]["wall"]
+                row[s.name]["ns"] = net / row["bytes"] * 1e9
+            rows.append(row)
+            print_row(row)
+    wide = run_all("bundled", 1, WIDE, WIDE, args.runs)
+    for s in systems:
+        wide[s.name]["ns"] = ((wide[s.name]["wall"] - starts["bundled"][s.name]["wall"]) /
+                              wide["bytes"] * 1e9)
+    print_row(dict(wide, template="wide"))
 
-    first, last = STAGE_COUNTS[0], STAGE_COUNTS[-1]
-    a, c = rows[("a", last)], rows[("c", 1)]
-    linear = [rows[(w, last)]["ns_per_byte"] / rows[(w, first)]["ns_per_byte"]
-              for w in ("a", "b")] + [c["ns_per_byte"] / a["ns_per_byte"]]
-    dense = max(rows[("b", n)]["ns_per_byte"] / rows[("a", n)]["ns_per_byte"]
-                for n in STAGE_COUNTS)
-    memory = max(r["rss"] / (4 * r["bytes"] + 16 * MIB) for r in rows.values())
-    checks = [
-        ("1 linear: per byte, a %d/%d %.2f, b %d/%d %.2f, c/a %d %.2f (<= 1.15)" %
-         (last, first, linear[0], last, first, linear[1], last, linear[2]),
-         max(linear) <= 1.15),
-        ("2 near the limit: a %d takes %.2f x iconv (<= 1.5)" %
-         (last, a["wall"] / a["iconv"]), a["wall"] <= 1.5 * a["iconv"]),
-        ("3 dense: b per byte at most %.2f x a per byte (<= 1.5)" % dense,
-         dense <= 1.5),
-        ("4 memory: peak RSS at most %.2f of 4 x page + 16 MiB (<= 1)" % memory,
-         memory <= 1),
-    ]
+    checks = []
+    for r in rows:
+        if r.get("dd"):
+            ratio = r["linux"]["wall"] / r["dd"]
+            checks.append(("1 Linux %s %.0f MB page takes %.2f x dd (<= 1.5)" %
+                           (r["template"], r["bytes"] / 1e6, ratio), ratio <= 1.5))
+    for s, limit, number in (("linux", 64, 2), ("wine", 96, 3)):
+        if any(s in r for r in rows):
+            peak = max(r[s]["mib"] for r in rows + [wide])
+            checks.append(("%d %s peak RSS %.1f MiB on every workload (<= %d)" %
+                           (number, s, peak, limit), peak <= limit))
+    for r in rows:
+        if r["largest"] and "wine" in r:
+            ratio = r["wine"]["wall"] / r["linux"]["wall"]
+            checks.append(("4 Wine %s largest page takes %.2f x Linux (<= 3)" %
+                           (r["template"], ratio), ratio <= 3))
+    for s in systems:
+        for t in templates:
+            mine = [r for r in rows if r["template"] == t]
+            last = [r for r in mine if r["largest"]][0][s.name]["ns"]
+            spread = max(abs(r[s.name]["ns"] / last - 1) for r in mine)
+            checks.append(("5 linear: %s %s per byte within %.0f %% of the largest page's "
+                           "(<= 15 %%)" % (s.name, t, spread * 100), spread <= 0.15))
+    if len(systems) > 1:
+        same = all(r["same"] for r in rows if r["template"] != "dense")
+        checks.append(("6 Linux and Wine pages byte for byte the same (bundled, sjis)", same))
     print()
     for text, ok in checks:
         print("%s  target %s" % ("PASS" if ok else "FAIL", text))

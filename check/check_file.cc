@@ -9,6 +9,7 @@
 #include "check/template_check.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
+#include "platform/utf8.h"
 #include "text/gtstr.h"
 
 namespace quarnel {
@@ -27,12 +28,64 @@ bool SameLetters(std::u16string_view a, std::u16string_view b) {
                                             [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
 }
 
+// " (UTF-8, LF)": how a file that was read was read.
+std::u16string HowRead(const CheckReport& report) {
+  if (!report.read) return {};
+  std::u16string_view encoding = report.encoding == TextEncoding::CodePage ? kCodePageName
+                                 : report.encoding == TextEncoding::Utf8   ? kUtf8Name
+                                                                           : kUtf8WithBomName;
+  return FillText(kHowReadText,
+                  {encoding, report.line_ends == LineEnds::Lf ? kLfName : kCrLfName});
+}
+
 std::u16string CleanText(const CheckReport& report) {
   if (report.kind == FileKind::Stages) {
-    return FillText(kStagesCleanText,
-                    {report.path, DecimalText(static_cast<long long>(report.stage_count))});
+    return FillText(kStagesCleanText, {report.path,
+                                       DecimalText(static_cast<long long>(report.stage_count)),
+                                       HowRead(report)});
   }
-  return FillText(kTemplateCleanText, {report.path});
+  return FillText(kTemplateCleanText, {report.path, HowRead(report)});
+}
+
+// The line of `text_bytes` that holds byte `offset`, without its end.
+std::string_view LineBytesAt(std::string_view text_bytes, size_t offset, LineEnds line_ends) {
+  char end_byte = line_ends == LineEnds::Lf ? '\n' : '\r';
+  size_t start = text_bytes.rfind(end_byte, offset);
+  start = start == std::string_view::npos ? 0 : start + 1;
+  // After a CR LF the line starts past the LF.
+  if (line_ends == LineEnds::CrLf && start > 0 && start < text_bytes.size() &&
+      text_bytes[start] == '\n' && start <= offset) {
+    ++start;
+  }
+  size_t end = text_bytes.find(end_byte, offset);
+  if (end == std::string_view::npos) end = text_bytes.size();
+  return text_bytes.substr(start, end - start);
+}
+
+// Warnings about how the file's bytes were read, the same for both kinds.
+void AddReadingFindings(std::string_view file_bytes, const TextFile& file, CodePage& code_page,
+                        std::vector<Finding>* findings) {
+  std::string_view bytes = TextBytes(file_bytes, file.encoding);
+  if (file.line_ends == LineEnds::CrLf) {
+    for (size_t lf = bytes.find('\n'); lf != std::string_view::npos; lf = bytes.find('\n', lf + 1)) {
+      if (lf == 0 || bytes[lf - 1] != '\r') {
+        findings->push_back(MakeFinding(FindingKind::MixedLineEnds,
+                                        LineNumberAt(bytes, lf, file.line_ends)));
+        break;
+      }
+    }
+  }
+  if (file.encoding != TextEncoding::CodePage) return;
+  size_t first = 0;
+  while (first < bytes.size() && static_cast<unsigned char>(bytes[first]) < 0x80) ++first;
+  // Read as the code page, yet valid UTF-8 of two-byte sequences.
+  if (first == bytes.size() || !IsStrictUtf8(bytes)) return;
+  std::string_view line = LineBytesAt(bytes, first, file.line_ends);
+  std::u16string as_code_page;
+  if (!code_page.Decode(line, &as_code_page)) return;
+  findings->push_back(MakeFinding(FindingKind::CodePageAlsoUtf8,
+                                  LineNumberAt(bytes, first, file.line_ends),
+                                  {as_code_page, DecodeUtf8(line)}));
 }
 
 std::u16string_view SeverityText(Finding::Severity severity) {
@@ -99,6 +152,9 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     report.status = CheckStatus::Errors;
     return report;
   }
+  report.read = true;
+  report.encoding = file.encoding;
+  report.line_ends = file.line_ends;
   report.kind = choice == KindChoice::Template ? FileKind::Template
                 : choice == KindChoice::Stages ? FileKind::Stages
                                                : DetectFileKind(path, files.Style(), file.lines);
@@ -108,6 +164,16 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     StageFileCheck stages = CheckStageLines(file.lines);
     report.stage_count = stages.stage_count;
     report.findings = std::move(stages.findings);
+  }
+  std::string bytes;
+  std::u16string reason;
+  if (files.ReadFile(path, &bytes, &reason) == FileSystem::ReadStatus::Ok) {
+    std::vector<Finding> reading;
+    AddReadingFindings(bytes, file, code_page, &reading);
+    if (!reading.empty()) {
+      report.findings.insert(report.findings.end(), reading.begin(), reading.end());
+      report.findings = SortedByLine(std::move(report.findings), file.lines.size());
+    }
   }
   for (const Finding& finding : report.findings) {
     report.status = Worse(report.status, finding.severity == Finding::Severity::Error
@@ -137,7 +203,7 @@ std::vector<std::u16string> ReportLines(const CheckReport& report) {
 
 std::u16string ReportBoxText(const CheckReport& report, size_t max_findings) {
   if (report.findings.empty()) return CleanText(report);
-  std::u16string text = report.path;
+  std::u16string text = report.path + HowRead(report);
   size_t shown = std::min(max_findings, report.findings.size());
   for (size_t i = 0; i < shown; ++i) {
     const Finding& finding = report.findings[i];

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check/finding.h"
+#include "input/text_encoding.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
@@ -31,6 +32,9 @@ struct CheckReport {
   std::u16string path;
   FileKind kind = FileKind::Template;
   size_t stage_count = 0;  // for a stage file
+  bool read = false;       // whether the file was read; then how:
+  TextEncoding encoding = TextEncoding::CodePage;
+  LineEnds line_ends = LineEnds::CrLf;
   std::vector<Finding> findings;
   CheckStatus status = CheckStatus::Clean;
 };
@@ -62,7 +66,10 @@ FileKind DetectFileKind(std::u16string_view path, PathStyle style,
                         std::span<const std::u16string_view> lines);
 
 /// Reads the file at `path` as Quarnel reads it and checks it as the kind
-/// `choice` gives.
+/// `choice` gives. For either kind it also warns about a lone LF in a file
+/// whose lines end at CR LF (it stays in the text), and about a file read
+/// in the code page that is valid UTF-8 too, showing the first line where
+/// the two readings differ both ways.
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
                       KindChoice choice);
 
@@ -70,11 +77,11 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
 CheckStatus Worse(CheckStatus a, CheckStatus b);
 
 /// The report as lines for a terminal, "PATH:LINE: 警告: …", or one line
-/// saying the file is clean.
+/// saying the file is clean and how it was read: " (UTF-8, LF)".
 std::vector<std::u16string> ReportLines(const CheckReport& report);
 
-/// The report as the text of one message box: the path, then at most
-/// `max_findings` findings, then how many more there are.
+/// The report as the text of one message box: the path and how it was
+/// read, then at most `max_findings` findings, then how many more there are.
 std::u16string ReportBoxText(const CheckReport& report, size_t max_findings = 20);
 
 }  // namespace quarnel

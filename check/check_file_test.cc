@@ -15,8 +15,10 @@ TEST(CheckFile, ReadsTheFileAsQuarnelDoes) {
       {u"/t/template.dat", "<p>[stagelist]</p>\r\n*stagelist\r\n", CheckStatus::Warnings, K::SectionEmpty, 2},
       {u"/t/s.dat", "a\r\nb\xff\r\n", CheckStatus::Errors, K::FileUnreadable, 2},
       {u"/t/s.dat", std::string("a\r\nb\r\nc", 7) + '\0', CheckStatus::Errors, K::FileUnreadable, 3},
-      // Lines end as Quarnel reads them: a lone LF does not.
-      {u"/t/template.dat", "*stagelist\n*stagelist", CheckStatus::Warnings, K::UnknownSection, 1},
+      // Lines end as Quarnel reads them: a lone LF does not in a file with a CR,
+      {u"/t/template.dat", "*stagelist\n*stagelist\r\n", CheckStatus::Warnings, K::UnknownSection, 1},
+      // and does in a file without one.
+      {u"/t/template.dat", "<p>[stagelist]</p>\n*stagelist\n", CheckStatus::Warnings, K::SectionEmpty, 2},
       {u"/t/s.dat", "T\r\n0x\r\n", CheckStatus::Warnings, K::BlankCell, 2},
       {u"/t/none.dat", "", CheckStatus::Errors, K::FileNotFound, 0},
   };
@@ -84,7 +86,10 @@ TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
 }
 
 TEST(CheckFile, ReportsLineByLineOrInOneBox) {
-  CheckReport report{u"C:\\s.dat", FileKind::Stages, 2, {}, CheckStatus::Warnings};
+  CheckReport report;
+  report.path = u"C:\\s.dat";
+  report.kind = FileKind::Stages;
+  report.status = CheckStatus::Warnings;
   for (size_t i = 1; i <= 23; ++i) report.findings.push_back({K::BlankCell, Finding::Severity::Warning, i, u"w"});
   report.findings.push_back({K::FileNotFound, Finding::Severity::Error, 0, u"z"});
   std::u16string box = ReportBoxText(report);
@@ -95,10 +100,61 @@ TEST(CheckFile, ReportsLineByLineOrInOneBox) {
   EXPECT_EQ(lines.front(), u"C:\\s.dat:1: 警告: w");
   EXPECT_EQ(lines.back(), u"C:\\s.dat: エラー: z");
 
-  CheckReport clean{u"s.dat", FileKind::Stages, 5, {}, CheckStatus::Clean};
-  EXPECT_EQ(ReportBoxText(clean), u"s.dat: 5 ステージ、問題は見つかりませんでした");
+  CheckReport clean;
+  clean.path = u"s.dat";
+  clean.kind = FileKind::Stages;
+  clean.stage_count = 5;
+  clean.read = true;
+  clean.encoding = TextEncoding::Utf8;
+  EXPECT_EQ(ReportBoxText(clean), u"s.dat: 5 ステージ、問題は見つかりませんでした (UTF-8, CR LF)");
   clean.kind = FileKind::Template;
-  EXPECT_EQ(ReportLines(clean), std::vector<std::u16string>{u"s.dat: 問題は見つかりませんでした"});
+  clean.encoding = TextEncoding::CodePage;
+  clean.line_ends = LineEnds::Lf;
+  EXPECT_EQ(ReportLines(clean),
+            std::vector<std::u16string>{u"s.dat: 問題は見つかりませんでした (Shift_JIS, LF)"});
+}
+
+// How a file was read, and the warnings about it, are the same for both kinds.
+TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
+  const std::string stages = "T\r\n0\r\n";
+  struct Case {
+    std::string bytes;
+    std::u16string clean;  // the clean line, or
+    K kind = K::FileNotFound;  // a finding's kind
+    size_t line = 0;           // and its line
+  };
+  const Case cases[] = {
+      {"T\r\n0\r\n", u"s.dat: 1 ステージ、問題は見つかりませんでした (Shift_JIS, CR LF)"},
+      {"T\n0\n", u"s.dat: 1 ステージ、問題は見つかりませんでした (Shift_JIS, LF)"},
+      {"\xEF\xBB\xBFT\r\n0", u"s.dat: 1 ステージ、問題は見つかりませんでした (UTF-8 BOM つき, CR LF)"},
+      {"\xE3\x81\x82\n0\n", u"s.dat: 1 ステージ、問題は見つかりませんでした (UTF-8, LF)"},
+      // The first lone LF stays in line 3's text.
+      {"T\r\n0\r\n1\n2\r\n3\n", {}, K::MixedLineEnds, 3},
+      // Valid two-byte UTF-8 read in the code page: line 4 is the first
+      // that reads otherwise (the real code page shows both readings in
+      // testing/check_data/).
+      {"T\r\n0\r\n*\r\ncaf\xC3\xA9\r\n1\r\n", {}, K::CodePageAlsoUtf8, 4},
+      {"T\n0\n\xC3\xA9\n", {}, K::CodePageAlsoUtf8, 3},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    FakePlatform fake;
+    fake.files.files[u"s.dat"] = cases[i].bytes;
+    CheckReport report = CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Stages);
+    if (!cases[i].clean.empty()) {
+      EXPECT_EQ(Utf8(ReportLines(report).at(0)), Utf8(cases[i].clean));
+      continue;
+    }
+    size_t found = 0;
+    for (const Finding& f : report.findings) found += f.kind == cases[i].kind ? f.line : 0;
+    EXPECT_EQ(found, cases[i].line);
+  }
+  // A template gets the same.
+  FakePlatform fake;
+  fake.files.files[u"template.dat"] = "<p>[stagelist]\r\n</p>\n";
+  CheckReport report = CheckFile(fake.files, fake.code_page, u"template.dat", KindChoice::Detect);
+  ASSERT_FALSE(report.findings.empty());
+  EXPECT_EQ(report.findings[0].kind, K::MixedLineEnds);
 }
 
 }  // namespace

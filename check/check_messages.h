@@ -24,6 +24,12 @@ inline constexpr FindingMessage kFindingMessages[kFindingKindCount] = {
     {FindingKind::FileNotFound, Finding::Severity::Error, u"ファイルが見つかりません"},
     // The program's own text for the fault.
     {FindingKind::FileUnreadable, Finding::Severity::Error, u"{1}"},
+    {FindingKind::MixedLineEnds, Finding::Severity::Warning,
+     u"改行に CR LF と LF だけのものがまざっていて、この行の LF は改行にならず、行の中に残ります。"
+     u"改行を CR LF か LF のどちらかにそろえて保存しなおしてください"},
+    {FindingKind::CodePageAlsoUtf8, Finding::Severity::Warning,
+     u"このファイルは Shift_JIS として読みました。この行は「{1}」になりますが、UTF-8 なら「{2}」です。"
+     u"UTF-8 のつもりなら、BOM つきの UTF-8 で保存しなおしてください"},
     {FindingKind::DuplicateSection, Finding::Severity::Error, u"{1}"},
     {FindingKind::UnnamedSection, Finding::Severity::Warning,
      u"名前のないセクション（「*」だけの行）は読まれません"},
@@ -112,10 +118,17 @@ inline constexpr char16_t kTabName[] = u"タブ";
 // The report around the findings.
 inline constexpr char16_t kWarningWord[] = u"警告";
 inline constexpr char16_t kErrorWord[] = u"エラー";
-/// "{1}" the path.
-inline constexpr char16_t kTemplateCleanText[] = u"{1}: 問題は見つかりませんでした";
-/// "{1}" the path, "{2}" the number of stages.
-inline constexpr char16_t kStagesCleanText[] = u"{1}: {2} ステージ、問題は見つかりませんでした";
+/// "{1}" the path, "{2}" how it was read (kHowReadText).
+inline constexpr char16_t kTemplateCleanText[] = u"{1}: 問題は見つかりませんでした{2}";
+/// "{1}" the path, "{2}" the number of stages, "{3}" how it was read.
+inline constexpr char16_t kStagesCleanText[] = u"{1}: {2} ステージ、問題は見つかりませんでした{3}";
+/// The encoding and the line ends a file was read in, "{1}" and "{2}".
+inline constexpr char16_t kHowReadText[] = u" ({1}, {2})";
+inline constexpr char16_t kCodePageName[] = u"Shift_JIS";
+inline constexpr char16_t kUtf8Name[] = u"UTF-8";
+inline constexpr char16_t kUtf8WithBomName[] = u"UTF-8 BOM つき";
+inline constexpr char16_t kCrLfName[] = u"CR LF";
+inline constexpr char16_t kLfName[] = u"LF";
 /// A finding's line in the message box.
 inline constexpr char16_t kBoxLineText[] = u"{1} 行目: ";
 inline constexpr char16_t kBoxMoreText[] = u"ほかに {1} 件あります";

@@ -26,7 +26,8 @@ TEST(CheckMessages, EveryTextHasItsGapsAndSaysWhatToDo) {
   using K = FindingKind;
   struct Want { K kind; size_t gaps; };
   const Want wants[] = {
-      {K::FileNotFound, 0}, {K::FileUnreadable, 1}, {K::DuplicateSection, 1},
+      {K::FileNotFound, 0}, {K::FileUnreadable, 1}, {K::MixedLineEnds, 0},
+      {K::CodePageAlsoUtf8, 2}, {K::DuplicateSection, 1},
       {K::UnnamedSection, 0}, {K::SectionNameBlanks, 2}, {K::SectionNameFullWidth, 2},
       {K::SectionNameBlanksAndFullWidth, 2}, {K::SectionNameMisspelt, 2},
       {K::UnknownSection, 1}, {K::SectionMissing, 2}, {K::SectionEmpty, 2},
@@ -52,7 +53,8 @@ TEST(CheckMessages, EveryTextHasItsGapsAndSaysWhatToDo) {
     EXPECT_EQ(finding.line, 7u);
     EXPECT_EQ(finding.text.find(u'{'), std::u16string::npos);
     EXPECT_FALSE(finding.text.ends_with(u"。"));
-    if (want.kind >= K::TitleLooksLikeGrid) {
+    if (want.kind >= K::TitleLooksLikeGrid || want.kind == K::MixedLineEnds ||
+        want.kind == K::CodePageAlsoUtf8) {
       EXPECT_TRUE(finding.text.ends_with(u"ください")) << "says what to do";
     }
   }
@@ -62,8 +64,8 @@ TEST(CheckMessages, FillsGapsOnce) {
   EXPECT_EQ(FillText(u"{1}と{2}", {u"{2}", u"x"}), u"{2}とx");
   EXPECT_EQ(FillText(u"{3}{1}", {u"a"}), u"a");  // a gap without argument stays empty
   EXPECT_EQ(FillText(u"{x} {", {}), u"{x} {");
-  EXPECT_EQ(FillText(kStagesCleanText, {u"s.dat", u"5"}),
-            u"s.dat: 5 ステージ、問題は見つかりませんでした");
+  EXPECT_EQ(FillText(kStagesCleanText, {u"s.dat", u"5", u" (UTF-8, CR LF)"}),
+            u"s.dat: 5 ステージ、問題は見つかりませんでした (UTF-8, CR LF)");
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ enum class FindingKind {
   // Reading the file.
   FileNotFound,
   FileUnreadable,
+  MixedLineEnds,
+  CodePageAlsoUtf8,
   // Templates.
   DuplicateSection,
   UnnamedSection,
@@ -46,7 +48,7 @@ enum class FindingKind {
   TitleLessThan,
   TitleAmpersand,
 };
-inline constexpr size_t kFindingKindCount = 30;
+inline constexpr size_t kFindingKindCount = 32;
 
 /// A thing in a file that will not work as written.
 struct Finding {

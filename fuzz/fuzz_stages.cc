@@ -21,18 +21,30 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-// The lines of a file's bytes, ending at CR LF or a lone CR.
-std::vector<std::string_view> ByteLines(std::string_view bytes) {
+// The lines of a file's bytes, ending at LF where `line_ends` says so, else
+// at CR LF or a lone CR.
+std::vector<std::string_view> ByteLines(std::string_view bytes, LineEnds line_ends) {
+  const char end_mark = line_ends == LineEnds::Lf ? '\n' : '\r';
   std::vector<std::string_view> lines;
   size_t start = 0;
   while (start < bytes.size()) {
-    size_t end = bytes.find('\r', start);
+    size_t end = bytes.find(end_mark, start);
     if (end == std::string_view::npos) end = bytes.size();
     lines.push_back(bytes.substr(start, end - start));
     start = end + 1;
-    if (start < bytes.size() && bytes[start] == '\n' && end < bytes.size()) ++start;
+    if (end_mark == '\r' && start < bytes.size() && bytes[start] == '\n' &&
+        end < bytes.size()) {
+      ++start;
+    }
   }
   return lines;
+}
+
+// Whether a line's bytes are valid text in `encoding`.
+bool Decodes(CodePage& code_page, TextEncoding encoding, std::string_view line) {
+  std::u16string scratch;
+  return encoding == TextEncoding::CodePage ? code_page.Decode(line, &scratch)
+                                            : IsStrictUtf8(line);
 }
 
 const TemplateStore& SmallTemplate() {
@@ -67,14 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (status == LoadStatus::Failed) {
     Check(error.kind == FileError::Kind::InvalidText ||
           error.kind == FileError::Kind::NulCharacter);
-    Check(error.line >= 1 && error.line <= LineNumberAt(bytes, bytes.size()));
+    TextEncoding encoding = DecideTextEncoding(bytes);
+    std::string_view text_bytes = TextBytes(bytes, encoding);
+    LineEnds line_ends = DecideLineEnds(text_bytes);
+    Check(error.line >= 1 &&
+          error.line <= LineNumberAt(text_bytes, text_bytes.size(), line_ends));
     if (error.kind == FileError::Kind::InvalidText) {
-      // The line named is the first that does not decode on its own.
-      std::vector<std::string_view> lines = ByteLines(bytes);
+      // Only the code page, or UTF-8 behind a byte order mark, can fail; the
+      // line named is the first that does not decode on its own.
+      Check(encoding != TextEncoding::Utf8);
+      std::vector<std::string_view> lines = ByteLines(text_bytes, line_ends);
       Check(error.line <= lines.size());
-      std::u16string scratch;
-      for (size_t i = 0; i + 1 < error.line; ++i) Check(code_page->Decode(lines[i], &scratch));
-      Check(!code_page->Decode(lines[error.line - 1], &scratch));
+      for (size_t i = 0; i + 1 < error.line; ++i) {
+        Check(Decodes(*code_page, encoding, lines[i]));
+      }
+      Check(!Decodes(*code_page, encoding, lines[error.line - 1]));
     }
     return 0;
   }

@@ -18,7 +18,10 @@ void Check(bool condition) {
 }
 
 size_t CountLines(std::string_view bytes) {
-  return bytes.empty() ? 1 : LineNumberAt(bytes, bytes.size());
+  std::string_view text_bytes = TextBytes(bytes, DecideTextEncoding(bytes));
+  return text_bytes.empty() ? 1
+                            : LineNumberAt(text_bytes, text_bytes.size(),
+                                           DecideLineEnds(text_bytes));
 }
 
 }  // namespace

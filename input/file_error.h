@@ -17,6 +17,7 @@ struct FileError {
     DuplicateSection,  // the header on `line` repeats section `detail`
     CannotWrite,       // the page cannot be written; `detail` says why
     OutputIsInput,     // the page would replace the stage file itself
+    MayNotWrite,       // the system refuses to write the page where it stands
   };
   Kind kind = Kind::None;
   std::u16string path;

@@ -85,6 +85,7 @@ LoadStatus LoadTemplate(FileSystem& files, CodePage& code_page,
   if (!files.IsOrdinaryFile(path)) return LoadStatus::NotFound;
   TextFile file;
   if (!ReadTextFile(files, code_page, path, &file, error)) return LoadStatus::Failed;
+  store->set_encoding(file.encoding);
   if (!ParseTemplate(file.lines, store, error)) {
     error->path = path;
     return LoadStatus::Failed;

@@ -9,6 +9,7 @@
 
 #include "input/file_error.h"
 #include "input/load_status.h"
+#include "input/text_encoding.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
@@ -23,9 +24,13 @@ class TemplateStore {
   /// The section's text, or null when there is none of that name.
   const std::u16string* Find(std::u16string_view name) const;
   size_t size() const { return sections_.size(); }
+  /// The encoding the template file was read in, which its pages keep.
+  TextEncoding encoding() const { return encoding_; }
+  void set_encoding(TextEncoding encoding) { encoding_ = encoding; }
 
  private:
   std::unordered_map<std::u16string, std::u16string> sections_;
+  TextEncoding encoding_ = TextEncoding::CodePage;
 };
 
 /// The text of section `name`, or an empty text when the store has none.
@@ -62,8 +67,8 @@ bool ParseTemplate(std::span<const std::u16string_view> lines,
 /// The path of "template.dat" in `directory`.
 std::u16string TemplatePath(std::u16string_view directory, PathStyle style);
 
-/// Reads "template.dat" from `directory` into `store`; the store is left
-/// untouched when the file is missing.
+/// Reads "template.dat" from `directory` into `store`, with the encoding it
+/// was read in; the store is left untouched when the file is missing.
 LoadStatus LoadTemplate(FileSystem& files, CodePage& code_page,
                         std::u16string_view directory, TemplateStore* store,
                         FileError* error);

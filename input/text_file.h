@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "input/file_error.h"
+#include "input/text_encoding.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
 namespace quarnel {
 
-/// A text file read whole and cut into lines. `lines` point into `text`, so
-/// the object is neither copied nor moved.
+/// A text file read whole and cut into lines, with the encoding and the line
+/// ends it was read in. `lines` point into `text`, so the object is neither
+/// copied nor moved.
 struct TextFile {
   TextFile() = default;
   TextFile(const TextFile&) = delete;
@@ -20,16 +22,20 @@ struct TextFile {
 
   std::u16string text;
   std::vector<std::u16string_view> lines;
+  TextEncoding encoding = TextEncoding::CodePage;
+  LineEnds line_ends = LineEnds::CrLf;
 };
 
-/// Reads the text file at `path` in the code page into `file`. Fails with
-/// CannotRead, InvalidText or NulCharacter (naming the first bad line).
+/// Reads the text file at `path` into `file`, in the encoding and with the
+/// line ends that DecideTextEncoding and DecideLineEnds find in its bytes.
+/// Fails with CannotRead, InvalidText (bytes not valid in that encoding) or
+/// NulCharacter, naming the first bad line.
 bool ReadTextFile(FileSystem& files, CodePage& code_page,
                   const std::u16string& path, TextFile* file, FileError* error);
 
-/// The line (from 1) that holds byte `offset` of `bytes`, lines ending at
-/// CR LF or a lone CR.
-size_t LineNumberAt(std::string_view bytes, size_t offset);
+/// The line (from 1) that holds byte `offset` of `bytes`, the text of a file
+/// after any byte order mark, whose lines end as `line_ends` says.
+size_t LineNumberAt(std::string_view bytes, size_t offset, LineEnds line_ends);
 
 }  // namespace quarnel
 

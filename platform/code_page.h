@@ -15,10 +15,14 @@ class CodePage {
   /// bytes are not valid text in the code page (including a double-byte
   /// character cut off at the end).
   virtual bool Decode(std::string_view bytes, std::u16string* text) = 0;
-  /// Encodes `text`; each character the code page cannot hold, and each
-  /// unpaired surrogate, becomes one "?".
+  /// Encodes `text` as page text: each character the code page cannot hold
+  /// becomes its decimal character reference ("&#128512;"), and each
+  /// unpaired surrogate that of U+FFFD, so no character is lost to a "?".
   virtual std::string Encode(std::u16string_view text) = 0;
 };
+
+/// Appends the decimal character reference of `code_point` ("&#233;").
+void AppendCharacterReference(char32_t code_point, std::string* bytes);
 
 /// POSIX: code page 932, whatever the locale. Windows: the system's ANSI
 /// code page, which is 932 on the Japanese systems the program is made for,

@@ -30,10 +30,9 @@ bool IsWindowsOnlyByte(unsigned char b) { return b == 0x80 || b == 0xA0 || b >= 
 bool IsWindowsOnlyCharacter(char16_t c) { return c == 0x0080 || (c >= 0xF8F0 && c <= 0xF8F3); }
 bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-// What the character needs instead of the system's conversion, if anything:
-// its bytes, or "?" for a character iconv does not have.
-const char* Special(char16_t c) {
-  if (IsSurrogate(c) || IsWindowsOnlyCharacter(c)) return "?";
+// The bytes iconv gives a character that Windows encodes only by best fit,
+// or null.
+const char* OneWayBytes(char16_t c) {
   for (const auto& one_way : kOneWay) {
     if (one_way.c == c) return one_way.bytes;
   }
@@ -86,18 +85,28 @@ class Win32CodePage final : public CodePage {
   std::string Encode(std::u16string_view text) override {
     std::string bytes;
     bytes.reserve(text.size() * bytes_per_unit_);
-    // The code page converts one code unit at a time, so a surrogate pair
-    // would come out as two "?"; it is one character, and one "?".
+    // Runs of characters go to the system's conversion at once; the
+    // characters it must not see are handled between the runs.
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
-      const char* special = i < text.size() ? SpecialFor(text[i]) : nullptr;
-      if (i < text.size() && special == nullptr) continue;
+      if (i < text.size() && !NeedsOwnHandling(text[i])) continue;
       AppendRun(text.substr(start, i - start), &bytes);
       if (i == text.size()) break;
-      bytes += special;
-      if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
-          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        ++i;
+      char16_t c = text[i];
+      if (IsSurrogate(c)) {
+        // The code page converts one code unit at a time and has nothing
+        // beyond the first plane: a pair is one character, one reference.
+        char32_t code_point = 0xFFFD;
+        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+          code_point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+          ++i;
+        }
+        AppendCharacterReference(code_point, &bytes);
+      } else if (const char* one_way = OneWayBytes(c)) {
+        bytes += one_way;
+      } else {
+        AppendCharacterReference(c, &bytes);  // a Windows-only character
       }
       start = i + 1;
     }
@@ -105,29 +114,40 @@ class Win32CodePage final : public CodePage {
   }
 
  private:
-  const char* SpecialFor(char16_t c) const {
-    if (is_932_) return Special(c);
-    return IsSurrogate(c) ? "?" : nullptr;
+  bool NeedsOwnHandling(char16_t c) const {
+    if (IsSurrogate(c)) return true;
+    return is_932_ && (IsWindowsOnlyCharacter(c) || OneWayBytes(c) != nullptr);
   }
 
-  // Encodes text without surrogates. Without best fit a character the code
-  // page lacks becomes "?" instead of a look-alike (U+00A5 is not "\").
+  // Converts without best fit (U+00A5 is not "\"); false when a character
+  // is missing from the code page.
+  bool Convert(std::u16string_view run, std::string* bytes) const {
+    size_t at = bytes->size();
+    bytes->resize(at + run.size() * bytes_per_unit_);
+    BOOL used_default = FALSE;
+    int length = WideCharToMultiByte(
+        code_page_, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(run.data()),
+        static_cast<int>(run.size()), bytes->data() + at,
+        static_cast<int>(run.size() * bytes_per_unit_), "?", &used_default);
+    if (length <= 0 || used_default) {
+      bytes->resize(at);
+      return false;
+    }
+    bytes->resize(at + static_cast<size_t>(length));
+    return true;
+  }
+
+  // Encodes text without surrogates. A piece that holds a character the
+  // code page lacks is done again one character at a time, writing the
+  // reference of each missing one.
   void AppendRun(std::u16string_view run, std::string* bytes) const {
     while (!run.empty()) {
       // Pieces small enough for an int count of bytes.
       size_t piece = run.size() < (1u << 28) ? run.size() : (1u << 28);
-      size_t at = bytes->size();
-      bytes->resize(at + piece * bytes_per_unit_);
-      BOOL used_default = FALSE;
-      int length = WideCharToMultiByte(
-          code_page_, WC_NO_BEST_FIT_CHARS, reinterpret_cast<const wchar_t*>(run.data()),
-          static_cast<int>(piece), bytes->data() + at,
-          static_cast<int>(piece * bytes_per_unit_), "?", &used_default);
-      if (length <= 0) {
-        bytes->resize(at);
-        bytes->append(piece, '?');
-      } else {
-        bytes->resize(at + static_cast<size_t>(length));
+      if (!Convert(run.substr(0, piece), bytes)) {
+        for (size_t i = 0; i < piece; ++i) {
+          if (!Convert(run.substr(i, 1), bytes)) AppendCharacterReference(run[i], bytes);
+        }
       }
       run.remove_prefix(piece);
     }

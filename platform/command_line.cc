@@ -20,4 +20,51 @@ std::u16string ArgumentTextOf(std::u16string_view command_line) {
   return std::u16string(command_line.substr(i));
 }
 
+std::vector<std::u16string> SplitArgumentText(std::u16string_view text) {
+  std::vector<std::u16string> arguments;
+  size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size()) {
+    std::u16string argument;
+    bool quoted = false;
+    size_t backslashes = 0;
+    for (; i < text.size() && (quoted || !IsBlank(text[i])); ++i) {
+      char16_t c = text[i];
+      if (c == u'\\') {
+        ++backslashes;
+        argument += c;
+        continue;
+      }
+      if (c != u'"') {
+        backslashes = 0;
+        argument += c;
+        continue;
+      }
+      // Backslashes before a mark are halved; an odd one left escapes it.
+      argument.resize(argument.size() - (backslashes + 1) / 2);
+      bool escaped = backslashes % 2 == 1;
+      backslashes = 0;
+      if (escaped) {
+        argument += u'"';
+        continue;
+      }
+      // A run of marks: with the one that opened the quoted part (if any),
+      // every third is a literal mark; 3n+1 closes the part, so does 3n+2
+      // after one more literal mark.
+      size_t run = quoted ? 2 : 1;
+      while (i + 1 < text.size() && text[i + 1] == u'"') {
+        ++i;
+        if (++run == 3) {
+          argument += u'"';
+          run = 0;
+        }
+      }
+      quoted = run == 1;
+    }
+    arguments.push_back(std::move(argument));
+    while (i < text.size() && IsBlank(text[i])) ++i;
+  }
+  return arguments;
+}
+
 }  // namespace quarnel

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quarnel {
 
@@ -12,6 +13,15 @@ namespace quarnel {
 /// starts with one, else to the first blank or tab, as Windows itself reads
 /// it (CommandLineToArgvW).
 std::u16string ArgumentTextOf(std::u16string_view command_line);
+
+/// The arguments of an argument text as Windows splits them
+/// (CommandLineToArgvW): blanks and tabs outside quotation marks separate
+/// them; a quotation mark opens or closes a quoted part and is dropped;
+/// backslashes before a quotation mark are halved, and an odd one left
+/// makes the mark literal; other backslashes stay. Inside a quoted part,
+/// each third of a run of marks (counting the one that opened it) is a
+/// literal mark. Blanks at either end make no argument; "" is an empty one.
+std::vector<std::u16string> SplitArgumentText(std::u16string_view text);
 
 }  // namespace quarnel
 

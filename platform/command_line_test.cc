@@ -30,5 +30,42 @@ TEST(ArgumentTextOf, TakesEverythingAfterTheProgramName) {
   }
 }
 
+TEST(SplitArgumentText, SplitsAsWindowsSplitsACommandLine) {
+  using Args = std::vector<std::u16string>;
+  struct Case { std::u16string text; Args want; };
+  const Case cases[] = {
+      {u"", {}},
+      {u"  \t ", {}},
+      {u"a.dat", {u"a.dat"}},
+      {u"C:\\x\\a.dat C:\\x\\b.dat", {u"C:\\x\\a.dat", u"C:\\x\\b.dat"}},
+      // As Explorer passes a drop: quoted only where a path holds a blank.
+      {u"C:\\x\\a.dat \"C:\\新しいフォルダー (2)\\b c.dat\" C:\\x\\d.dat",
+       {u"C:\\x\\a.dat", u"C:\\新しいフォルダー (2)\\b c.dat", u"C:\\x\\d.dat"}},
+      {u" a\t\tb  ", {u"a", u"b"}},                      // blanks at the ends make none
+      {u"\"\" a", {u"", u"a"}},                          // an empty argument
+      {u"a\"b c\"d e", {u"ab cd", u"e"}},                // quotes inside an argument
+      {u"\"a b", {u"a b"}},                              // unclosed at the end
+      {u"a\\b \\\\c\\", {u"a\\b", u"\\\\c\\"}},         // backslashes before no quote
+      {u"\\\"a\\\" b", {u"\"a\"", u"b"}},                // odd: a literal mark
+      {u"\\\\\"a b\"", {u"\\a b"}},                      // even: halved, the mark quotes
+      {u"\\\\\\\"a", {u"\\\"a"}},                        // three: one, and a literal mark
+      {u"\"C:\\a b\\\\\" c", {u"C:\\a b\\", u"c"}},     // a quoted folder's last backslash
+      // Runs of marks: each third, counting the one that opened the quoted
+      // part, is a literal mark; what is left closes or reopens it.
+      {u"\"a\"\"b\" c", {u"a\"b c"}},                   // the last mark opens again
+      {u"\"a\"\"\"b c", {u"a\"b c"}},
+      {u"a\"\"\"b c", {u"a\"b", u"c"}},
+      {u"\"\"\"\" x", {u"\" x"}},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i << ": " << Utf8(cases[i].text));
+    Args got = SplitArgumentText(cases[i].text);
+    std::vector<std::string> got8, want8;
+    for (const auto& a : got) got8.push_back(Utf8(a));
+    for (const auto& a : cases[i].want) want8.push_back(Utf8(a));
+    EXPECT_EQ(got8, want8);
+  }
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -10,11 +10,12 @@ namespace {
 
 class ConsoleMessageBoxes final : public MessageBoxService {
  public:
-  void Show(const std::u16string& text, const std::u16string& title) override {
+  void Print(const std::u16string& text, const std::u16string& title) override {
     std::string line = EncodeUtf8(title) + ": " + EncodeUtf8(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
   }
+  void ShowBoxWindow(const std::u16string&, const std::u16string&) override {}
 };
 
 class ConsoleFileChooser final : public FileChooser {

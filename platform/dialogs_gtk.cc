@@ -61,8 +61,10 @@ gboolean MatchesIgnoringCase(const GtkFileFilterInfo* info, gpointer pattern) {
 // message is on record whether or not anyone sees the window.
 class DesktopMessageBoxes final : public MessageBoxService {
  public:
-  void Show(const std::u16string& text, const std::u16string& title) override {
-    console_->Show(text, title);
+  void Print(const std::u16string& text, const std::u16string& title) override {
+    console_->Print(text, title);
+  }
+  void ShowBoxWindow(const std::u16string& text, const std::u16string& title) override {
     if (!DesktopReady()) return;
     Window box(NewMessageBoxWindow(text, title));
     gtk_dialog_run(GTK_DIALOG(box.get()));

@@ -23,6 +23,15 @@ class FileWriter {
   virtual bool Commit(std::u16string* error) = 0;
 };
 
+/// Why a file could not be started: a page this system refuses to write
+/// where it stands (a link another user planted in a shared folder, see
+/// FileSystem::WriteFile), or a failure, with the system's reason.
+struct StartFailure {
+  enum class Kind { Failed, Refused };
+  Kind kind = Kind::Failed;
+  std::u16string reason;
+};
+
 /// How paths are spelled on a system: which characters separate directories.
 enum class PathStyle { Posix, Windows };
 
@@ -52,16 +61,26 @@ class FileSystem {
   /// so a failed write leaves any old file intact and no temporary file
   /// behind, except where no temporary file can be made beside a file the
   /// user may write, or (POSIX) the file has several hard links: then it is
-  /// written in place, one run at a time. On failure `error` says what went
-  /// wrong.
+  /// written in place, one run at a time.
+  ///
+  /// POSIX: in a folder anyone may write that has the sticky bit (as /tmp
+  /// has), a symbolic link is followed only if it belongs to the user or to
+  /// the folder's owner, and a file with several hard links is not written
+  /// at all, whatever the kernel's own protection is set to: such a page is
+  /// refused (StartFailure::Kind::Refused from StartFile) and nothing is
+  /// written. Each step works on what the one before found: the folder is
+  /// held open, the page and each link are opened without following a
+  /// link, the temporary file is made in the open folder and renamed there.
+  /// On failure `error` says what went wrong.
   virtual bool WriteFile(const std::u16string& path, std::string_view bytes,
                          std::u16string* error) = 0;
   /// Starts replacing `path` as WriteFile does, with the bytes to come in
-  /// pieces; null, with `error` saying why, when the file cannot be started.
-  /// This default gathers the pieces in memory and hands them to WriteFile
-  /// on Commit; a system's file system writes them out as they come.
+  /// pieces; null, with `failure` saying why, when the file cannot be
+  /// started or is refused. This default gathers the pieces in memory and
+  /// hands them to WriteFile on Commit; a system's file system writes them
+  /// out as they come.
   virtual std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
-                                                std::u16string* error);
+                                                StartFailure* failure);
 };
 
 namespace internal {
@@ -88,7 +107,7 @@ class GatheringFileWriter final : public FileWriter {
 }  // namespace internal
 
 inline std::unique_ptr<FileWriter> FileSystem::StartFile(const std::u16string& path,
-                                                         std::u16string*) {
+                                                         StartFailure*) {
   return std::make_unique<internal::GatheringFileWriter>(*this, path);
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/win32_util.h"
@@ -66,6 +68,174 @@ std::u16string TemporaryName(const std::u16string& path, unsigned attempt) {
   name.push_back(u'~');
   for (size_t i = 0; i + 1 < length; ++i) name.push_back(static_cast<char16_t>(digits[i]));
   return name;
+}
+
+// Writes a page in four steps: Open checks that the earlier page may be
+// written and opens a temporary file beside it (or, where none can be made,
+// the page itself); Write writes all it is given; Commit keeps the earlier
+// page's attributes on the new one and replaces the earlier page with it.
+// Destroyed without a successful Commit, it removes its temporary file.
+class Win32FileWriter final : public FileWriter {
+ public:
+  static std::unique_ptr<Win32FileWriter> Open(const std::u16string& given_path,
+                                               std::u16string* error);
+  ~Win32FileWriter() override {
+    if (!in_place_ && !settled_) {
+      file_.Close();
+      DeleteFileW(Wide(temp_));
+    }
+  }
+  bool Write(std::string_view bytes, std::u16string* error) override;
+  bool Commit(std::u16string* error) override;
+
+ private:
+  Win32FileWriter(std::u16string path, bool exists, DWORD attributes)
+      : path_(std::move(path)), exists_(exists), attributes_(attributes) {}
+  bool OpenTemporary(std::u16string* error);
+  void KeepAttributes();
+  bool Replace(std::u16string* error);
+  // Notes the failure of `call` (with the last error unless `code` is given)
+  // and reports it.
+  bool Fail(const char* call, std::u16string* error, DWORD code = 0) {
+    if (!failed_call_) {
+      failed_call_ = call;
+      failed_error_ = code != 0 ? code : GetLastError();
+      if (failed_error_ == 0) failed_error_ = ERROR_WRITE_FAULT;
+    }
+    *error = Win32ErrorText(failed_call_, failed_error_);
+    return false;
+  }
+
+  const std::u16string path_;
+  const bool exists_;
+  const DWORD attributes_;  // the earlier page's
+  std::u16string temp_;
+  Handle file_{INVALID_HANDLE_VALUE};
+  bool in_place_ = false;
+  bool settled_ = false;  // put in place, or kept as the only copy
+  const char* failed_call_ = nullptr;
+  DWORD failed_error_ = 0;
+};
+
+std::unique_ptr<Win32FileWriter> Win32FileWriter::Open(const std::u16string& given_path,
+                                                       std::u16string* error) {
+  const std::u16string path = LongPathForm(given_path);
+  // An earlier page must be one the user may write, as opening it for
+  // writing would require: not marked read-only, not denied by its security.
+  DWORD attributes = GetFileAttributesW(Wide(path));
+  bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    *error = Win32ErrorText("CreateFileW", ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  if (exists) {
+    Handle page(CreateFileRetrying(path, GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING));
+    if (!page.ok()) {
+      *error = Win32ErrorText("CreateFileW", GetLastError());
+      return nullptr;
+    }
+  }
+  std::unique_ptr<Win32FileWriter> writer(new Win32FileWriter(path, exists, attributes));
+  if (!writer->OpenTemporary(error)) return nullptr;
+  return writer;
+}
+
+bool Win32FileWriter::OpenTemporary(std::u16string* error) {
+  // The temporary file lies beside the page so that the move cannot cross
+  // volumes.
+  for (unsigned attempt = 0; attempt < 100 && !file_.ok(); ++attempt) {
+    temp_ = TemporaryName(path_, attempt);
+    file_.Reset(CreateFileW(Wide(temp_), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_.ok() && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (file_.ok()) return true;
+  DWORD e = GetLastError();
+  settled_ = true;  // there is no temporary file to remove
+  if (!exists_ || e != ERROR_ACCESS_DENIED) {
+    *error = Win32ErrorText("CreateFileW", e);
+    return false;
+  }
+  // A folder the user may not write, holding a page they may: the page is
+  // written in place, shared with no other writer, so that two runs at
+  // once leave one run's whole page.
+  in_place_ = true;
+  file_.Reset(CreateFileRetrying(path_, GENERIC_WRITE, FILE_SHARE_READ, TRUNCATE_EXISTING));
+  if (!file_.ok()) {
+    *error = Win32ErrorText("CreateFileW", GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool Win32FileWriter::Write(std::string_view bytes, std::u16string* error) {
+  if (failed_call_) return Fail(failed_call_, error);
+  for (size_t done = 0; done < bytes.size();) {
+    DWORD piece = bytes.size() - done < (1u << 30) ? static_cast<DWORD>(bytes.size() - done)
+                                                   : (1u << 30);
+    DWORD n = 0;
+    if (!::WriteFile(file_.get(), bytes.data() + done, piece, &n, nullptr) || n == 0) {
+      return Fail("WriteFile", error);
+    }
+    done += n;
+  }
+  return true;
+}
+
+bool Win32FileWriter::Commit(std::u16string* error) {
+  if (failed_call_) return Fail(failed_call_, error);
+  if (!FlushFileBuffers(file_.get())) return Fail("FlushFileBuffers", error);
+  if (!file_.Close()) return Fail("CloseHandle", error);
+  if (in_place_) return true;
+  KeepAttributes();
+  return Replace(error);
+}
+
+void Win32FileWriter::KeepAttributes() {
+  // The new page has the earlier one's attributes from the start, where
+  // the system's ReplaceFileW would not carry them over.
+  if (!exists_) return;
+  DWORD kept = attributes_ & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  SetFileAttributesW(Wide(temp_), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+}
+
+bool Win32FileWriter::Replace(std::u16string* error) {
+  // ReplaceFileW keeps the earlier page's attributes, security and
+  // creation time; a page that went away meanwhile is simply moved to.
+  RetryWhileBusy retry;
+  BOOL replaced = FALSE;
+  DWORD e = ERROR_FILE_NOT_FOUND;
+  if (exists_) {
+    while (!(replaced = ReplaceFileW(Wide(path_), Wide(temp_), nullptr,
+                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))) {
+      e = GetLastError();
+      // A page held open without sharing cannot be removed for a moment.
+      if (!retry.Again(e == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : e)) {
+        break;
+      }
+    }
+  }
+  // Without it (the page went away meanwhile, or ReplaceFileW removed it
+  // and could not move the new one in), the new page is moved to its name.
+  if (!replaced && (e == ERROR_FILE_NOT_FOUND || e == ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
+    while (!(replaced = MoveFileExW(Wide(temp_), Wide(path_),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) &&
+           retry.Again(GetLastError())) {
+    }
+    if (!replaced) e = GetLastError();
+  }
+  if (replaced) {
+    settled_ = true;
+    return true;
+  }
+  // Where the earlier page is gone, the complete new one is all there is:
+  // it stays under its temporary name rather than be deleted.
+  if (exists_ && GetFileAttributesW(Wide(path_)) == INVALID_FILE_ATTRIBUTES) settled_ = true;
+  return Fail(exists_ ? "ReplaceFileW" : "MoveFileExW", error,
+              e == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : e);
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -134,131 +304,18 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool WriteFile(const std::u16string& path, std::string_view bytes,
-                 std::u16string* error) override;
+                 std::u16string* error) override {
+    StartFailure failure;
+    std::unique_ptr<FileWriter> file = StartFile(path, &failure);
+    if (!file) *error = failure.reason;
+    return file && file->Write(bytes, error) && file->Commit(error);
+  }
+
+  std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
+                                        StartFailure* failure) override {
+    return Win32FileWriter::Open(path, &failure->reason);
+  }
 };
-
-bool Win32FileSystem::WriteFile(const std::u16string& given_path, std::string_view bytes,
-                                std::u16string* error) {
-  const std::u16string path = LongPathForm(given_path);
-  // An earlier page must be one the user may write, as opening it for
-  // writing would require: not marked read-only, not denied by its security.
-  DWORD attributes = GetFileAttributesW(Wide(path));
-  bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    *error = Win32ErrorText("CreateFileW", ERROR_ACCESS_DENIED);
-    return false;
-  }
-  if (exists) {
-    Handle page(CreateFileRetrying(path, GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   OPEN_EXISTING));
-    if (!page.ok()) {
-      *error = Win32ErrorText("CreateFileW", GetLastError());
-      return false;
-    }
-  }
-
-  // The temporary file lies beside the page so that the move cannot cross
-  // volumes.
-  std::u16string temp;
-  Handle file(INVALID_HANDLE_VALUE);
-  for (unsigned attempt = 0; attempt < 100 && !file.ok(); ++attempt) {
-    temp = TemporaryName(path, attempt);
-    file.Reset(CreateFileW(Wide(temp), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok() && GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  bool in_place = false;
-  if (!file.ok()) {
-    DWORD e = GetLastError();
-    if (!exists || e != ERROR_ACCESS_DENIED) {
-      *error = Win32ErrorText("CreateFileW", e);
-      return false;
-    }
-    // A folder the user may not write, holding a page they may: the page is
-    // written in place, shared with no other writer, so that two runs at
-    // once leave one run's whole page.
-    in_place = true;
-    file.Reset(CreateFileRetrying(path, GENERIC_WRITE, FILE_SHARE_READ, TRUNCATE_EXISTING));
-    if (!file.ok()) {
-      *error = Win32ErrorText("CreateFileW", GetLastError());
-      return false;
-    }
-  }
-
-  const char* failed_call = nullptr;
-  DWORD failed_error = 0;
-  auto fail = [&](const char* call) {
-    failed_call = call;
-    failed_error = GetLastError();
-  };
-  for (size_t done = 0; done < bytes.size();) {
-    DWORD piece = bytes.size() - done < (1u << 30) ? static_cast<DWORD>(bytes.size() - done)
-                                                   : (1u << 30);
-    DWORD n = 0;
-    if (!::WriteFile(file.get(), bytes.data() + done, piece, &n, nullptr) || n == 0) {
-      fail("WriteFile");
-      if (failed_error == 0) failed_error = ERROR_WRITE_FAULT;
-      break;
-    }
-    done += n;
-  }
-  if (!failed_call && !FlushFileBuffers(file.get())) fail("FlushFileBuffers");
-  if (!file.Close() && !failed_call) fail("CloseHandle");
-  if (in_place) {
-    if (failed_call) *error = Win32ErrorText(failed_call, failed_error);
-    return !failed_call;
-  }
-  // The new page has the earlier one's attributes from the start, where
-  // the system's ReplaceFileW would not carry them over.
-  if (!failed_call && exists) {
-    DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-    SetFileAttributesW(Wide(temp), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
-  }
-  if (!failed_call) {
-    // ReplaceFileW keeps the earlier page's attributes, security and
-    // creation time; a page that went away meanwhile is simply moved to.
-    RetryWhileBusy retry;
-    BOOL replaced = FALSE;
-    DWORD e = ERROR_FILE_NOT_FOUND;
-    if (exists) {
-      while (!(replaced = ReplaceFileW(Wide(path), Wide(temp), nullptr,
-                                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))) {
-        e = GetLastError();
-        // A page held open without sharing cannot be removed for a moment.
-        if (!retry.Again(e == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : e)) {
-          break;
-        }
-      }
-    }
-    // Without it (the page went away meanwhile, or ReplaceFileW removed it
-    // and could not move the new one in), the new page is moved to its name.
-    if (!replaced && (e == ERROR_FILE_NOT_FOUND || e == ERROR_UNABLE_TO_MOVE_REPLACEMENT)) {
-      while (!(replaced = MoveFileExW(Wide(temp), Wide(path),
-                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) &&
-             retry.Again(GetLastError())) {
-      }
-      if (!replaced) e = GetLastError();
-    }
-    if (!replaced) {
-      failed_call = exists ? "ReplaceFileW" : "MoveFileExW";
-      failed_error = e == ERROR_UNABLE_TO_REMOVE_REPLACED ? ERROR_SHARING_VIOLATION : e;
-      // Where the earlier page is gone, the complete new one is all there
-      // is: it stays under its temporary name rather than be deleted.
-      if (exists && GetFileAttributesW(Wide(path)) == INVALID_FILE_ATTRIBUTES) {
-        *error = Win32ErrorText(failed_call, failed_error);
-        return false;
-      }
-    }
-  }
-  if (failed_call) {
-    DeleteFileW(Wide(temp));
-    *error = Win32ErrorText(failed_call, failed_error);
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 

@@ -10,8 +10,18 @@ namespace quarnel {
 class MessageBoxService {
  public:
   virtual ~MessageBoxService() = default;
-  /// Shows `text` under `title` and returns when the user has dismissed it.
-  virtual void Show(const std::u16string& text, const std::u16string& title) = 0;
+  /// Shows `text` under `title` and returns when the user has dismissed it:
+  /// the console's line and the window, where each is to be had.
+  virtual void Show(const std::u16string& text, const std::u16string& title) {
+    Print(text, title);
+    ShowBoxWindow(text, title);
+  }
+  /// Only the console's line of a box, for a message that a terminal shows
+  /// but a window does not; nothing where there is no console (Windows).
+  virtual void Print(const std::u16string& text, const std::u16string& title) = 0;
+  /// Only the window of a box, where windows can be shown; nothing on a
+  /// console.
+  virtual void ShowBoxWindow(const std::u16string& text, const std::u16string& title) = 0;
 };
 
 /// Message boxes for a console: each box is one line on standard error,

@@ -8,7 +8,9 @@ namespace {
 
 class Win32MessageBoxes final : public MessageBoxService {
  public:
-  void Show(const std::u16string& text, const std::u16string& title) override {
+  // A GUI program has no console to print on.
+  void Print(const std::u16string&, const std::u16string&) override {}
+  void ShowBoxWindow(const std::u16string& text, const std::u16string& title) override {
     // No owner window, one OK button and no icon.
     MessageBoxW(nullptr, Wide(text), Wide(title), MB_OK);
   }

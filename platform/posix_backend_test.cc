@@ -143,13 +143,15 @@ TEST_F(PosixBackendTest, WritesPieceByPiece) {
   std::u16string error;
   {
     // Abandoned before Commit: the old page stays, no temporary file.
-    std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &error);
+    StartFailure failure;
+    std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &failure);
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->Write("new", &error));
   }
   EXPECT_EQ(Get("p.html"), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
-  std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &error);
+  StartFailure failure;
+  std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &failure);
   ASSERT_TRUE(file);
   EXPECT_TRUE(file->Write("ne", &error));
   EXPECT_TRUE(file->Write("", &error));
@@ -159,8 +161,9 @@ TEST_F(PosixBackendTest, WritesPieceByPiece) {
   file.reset();
   EXPECT_EQ(Get("p.html"), "ne" + std::string(200000, 'w'));
   EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
-  EXPECT_FALSE(files->StartFile(Path("none/p.html"), &error));
-  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(files->StartFile(Path("none/p.html"), &failure));
+  EXPECT_EQ(failure.kind, StartFailure::Kind::Failed);
+  EXPECT_FALSE(failure.reason.empty());
 }
 
 // A signal that ends the process during the write (here: the file-size
@@ -245,6 +248,75 @@ TEST_F(PosixBackendTest, PermissionsGrantNoMoreUnderANewGroup) {
   }
 }
 
+// What happens to the page's name between the start and the commit: the
+// temporary file goes to the folder that was opened, under the page's name
+// there, and a link or a file of several names put there since is not
+// replaced; another run's whole page is.
+TEST_F(PosixBackendTest, CommitReplacesOnlyWhatWasChecked) {
+  struct Case { std::string swap, lands_in; bool replaced; };
+  const Case cases[] = {
+      {"rm f/p.html && ln -s victim f/p.html", "f", false},
+      {"rm f/p.html && ln f/victim f/p.html", "f", false},
+      {"rm f/p.html && echo other > f/p.html", "f", true},
+      {"mv f moved && mkdir f", "moved", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.swap);
+    fs::create_directory(dir / "f");
+    Put("f/victim", "victim");
+    Put("f/p.html", "old");
+    StartFailure failure;
+    std::unique_ptr<FileWriter> file = files->StartFile(Path("f/p.html"), &failure);
+    ASSERT_TRUE(file) << EncodeUtf8(failure.reason);
+    std::u16string error;
+    ASSERT_TRUE(file->Write("new", &error));
+    ASSERT_EQ(std::system(("cd '" + dir.string() + "' && " + c.swap).c_str()), 0);
+    EXPECT_EQ(file->Commit(&error), c.replaced) << EncodeUtf8(error);
+    file.reset();
+    EXPECT_EQ(Get(c.lands_in + "/victim"), "victim");
+    EXPECT_EQ(Get(c.lands_in + "/p.html") == "new", c.replaced);
+    // No temporary file is left either way.
+    auto names = std::distance(fs::directory_iterator(dir / c.lands_in), {});
+    EXPECT_EQ(names, 2);
+    fs::remove_all(dir / "f");
+    fs::remove_all(dir / "moved");
+  }
+}
+
+// In a folder anyone may write that has the sticky bit, another user's link
+// and a page of several names are refused from the start, and nothing is
+// written; the folder owner's (here the runner's) link is followed.
+TEST_F(PosixBackendTest, SharedFolderRefusesOthersLinksAndHardLinks) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant another user's link";
+  fs::create_directory(dir / "shared");
+  ASSERT_EQ(::chmod((dir / "shared").c_str(), 01777), 0);
+  Put("notes", "notes");
+  struct Case { std::string make; uid_t owner; bool refused; };
+  const Case cases[] = {
+      {"ln -s ../notes shared/p.html", 65534, true},
+      {"ln notes shared/p.html", 0, true},
+      {"ln -s ../notes shared/p.html", 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.make);
+    ASSERT_EQ(std::system(("cd '" + dir.string() + "' && " + c.make).c_str()), 0);
+    ASSERT_EQ(::lchown((dir / "shared/p.html").c_str(), c.owner, 0), 0);
+    StartFailure failure;
+    std::unique_ptr<FileWriter> file = files->StartFile(Path("shared/p.html"), &failure);
+    EXPECT_EQ(!file, c.refused);
+    if (c.refused) {
+      EXPECT_EQ(failure.kind, StartFailure::Kind::Refused);
+    } else if (file) {
+      std::u16string error;
+      EXPECT_TRUE(file->Write("page", &error) && file->Commit(&error)) << EncodeUtf8(error);
+    }
+    EXPECT_EQ(Get("notes"), c.refused ? "notes" : "page");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"notes", "shared"}));
+    fs::remove(dir / "shared/p.html");
+    Put("notes", "notes");
+  }
+}
+
 TEST(PosixCodePage, ConvertsCodePage932) {
   auto code_page = MakeSystemCodePage();
   std::u16string text;
@@ -265,18 +337,30 @@ TEST(PosixCodePage, EncodesLongTextsAtEveryPosition) {
     SCOPED_TRACE(at);
     std::u16string ascii(at, u'a');
     EXPECT_EQ(code_page->Encode(ascii + u"ス~\\" + ascii + u"\U0001F600bcdefghi" + ascii),
-              std::string(at, 'a') + "\x83X~\\" + std::string(at, 'a') + "?bcdefghi" +
+              std::string(at, 'a') + "\x83X~\\" + std::string(at, 'a') + "&#128512;bcdefghi" +
                   std::string(at, 'a'));
   }
 }
 
-TEST(PosixCodePage, MarksWhatItCannotEncode) {
+TEST(PosixCodePage, WritesReferencesForWhatItCannotEncode) {
   auto code_page = MakeSystemCodePage();
-  std::u16string lone_surrogate(1, char16_t{0xDC81});
-  EXPECT_EQ(code_page->Encode(u"aéb"), "a?b");
-  EXPECT_EQ(code_page->Encode(u"a\U0001F600b"), "a?b");
-  EXPECT_EQ(code_page->Encode(u"a" + lone_surrogate + u"b"), "a?b");
-  EXPECT_EQ(code_page->Encode(u""), "");
+  struct Case { std::u16string text; std::string want; };
+  const Case cases[] = {
+      {u"", ""},
+      {u"a?b", "a?b"},
+      {u"a\u00E9b", "a&#233;b"},
+      {u"\u0080\uF8F0", "&#128;&#63728;"},         // Windows-only characters
+      {u"a\U0001F600b", "a&#128512;b"},             // one reference for a pair
+      {u"a\xD800" u"b\xDC81", "a&#65533;b&#65533;"},  // a lone surrogate is U+FFFD
+      {u"\U0010FFFF", "&#1114111;"},
+      // References longer than the room kept for two bytes a character.
+      {std::u16string(100, u'\u00E9') + u"ス",
+       [] { std::string s; for (int i = 0; i < 100; ++i) s += "&#233;"; return s + "\x83X"; }()},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    EXPECT_EQ(code_page->Encode(cases[i].text), cases[i].want);
+  }
 }
 
 TEST(PosixProcessInfo, JoinsArgumentsWithSingleBlanks) {

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quarnel {
 
@@ -12,6 +13,10 @@ class ProcessInfo {
   virtual ~ProcessInfo() = default;
   /// Everything after the program's own name, as one string, not unquoted.
   virtual std::u16string ArgumentText() = 0;
+  /// The arguments one by one, as the system splits them: on POSIX as the
+  /// process received them, on Windows the argument text split as
+  /// CommandLineToArgvW splits it.
+  virtual std::vector<std::u16string> Arguments() = 0;
   /// The directory that holds the executable, without a trailing separator
   /// unless it is a root.
   virtual std::u16string ExecutableDirectory() = 0;

@@ -17,11 +17,13 @@ class PosixProcessInfo final : public ProcessInfo {
     for (int i = 1; i < argc; ++i) {
       if (i > 1) joined += ' ';
       joined += argv[i];
+      arguments_.push_back(DecodeUtf8(argv[i]));
     }
-    arguments_ = DecodeUtf8(joined);
+    argument_text_ = DecodeUtf8(joined);
   }
 
-  std::u16string ArgumentText() override { return arguments_; }
+  std::u16string ArgumentText() override { return argument_text_; }
+  std::vector<std::u16string> Arguments() override { return arguments_; }
 
   std::u16string ExecutableDirectory() override {
     std::string path(4096, '\0');
@@ -41,7 +43,8 @@ class PosixProcessInfo final : public ProcessInfo {
   }
 
  private:
-  std::u16string arguments_;
+  std::u16string argument_text_;
+  std::vector<std::u16string> arguments_;
 };
 
 }  // namespace

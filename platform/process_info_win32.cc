@@ -17,6 +17,10 @@ class Win32ProcessInfo final : public ProcessInfo {
     return ArgumentTextOf(FromWide(line, wcslen(line)));
   }
 
+  std::vector<std::u16string> Arguments() override {
+    return SplitArgumentText(ArgumentText());
+  }
+
   std::u16string ExecutableDirectory() override {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

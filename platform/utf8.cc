@@ -5,24 +5,6 @@
 namespace quarnel {
 namespace {
 
-void AppendCodePoint(std::string* out, uint32_t cp) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 void AppendUtf16(std::u16string* out, uint32_t cp) {
   if (cp < 0x10000) {
     out->push_back(static_cast<char16_t>(cp));
@@ -33,8 +15,9 @@ void AppendUtf16(std::u16string* out, uint32_t cp) {
   }
 }
 
-// Length of the valid UTF-8 sequence at `i` and its code point, or 0.
-size_t ValidSequence(std::string_view s, size_t i, uint32_t* cp) {
+}  // namespace
+
+size_t Utf8SequenceAt(std::string_view s, size_t i, uint32_t* cp) {
   auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned char b0 = byte(i);
   size_t length;
@@ -60,14 +43,12 @@ size_t ValidSequence(std::string_view s, size_t i, uint32_t* cp) {
   return length;
 }
 
-}  // namespace
-
 std::u16string DecodeUtf8(std::string_view bytes) {
   std::u16string text;
   text.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size();) {
     uint32_t cp = 0;
-    size_t length = ValidSequence(bytes, i, &cp);
+    size_t length = Utf8SequenceAt(bytes, i, &cp);
     if (length == 0) {
       text.push_back(static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(bytes[i])));
       ++i;
@@ -79,24 +60,53 @@ std::u16string DecodeUtf8(std::string_view bytes) {
   return text;
 }
 
-std::string EncodeUtf8(std::u16string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
+namespace {
+
+// Encodes UTF-16 as UTF-8; the lone surrogates U+DC80..U+DCFF become their
+// bytes when `raw_bytes`, any other unpaired surrogate becomes U+FFFD.
+std::string EncodeUtf8As(std::u16string_view text, bool raw_bytes) {
+  // Each code unit takes at most three bytes; a pair of two takes four.
+  std::string bytes(text.size() * 3, '\0');
+  char* out = bytes.data();
+  auto put = [&](uint32_t byte) { *out++ = static_cast<char>(byte); };
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() &&
-        text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      AppendCodePoint(&bytes, 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-      ++i;
-    } else if (c >= 0xDC80 && c <= 0xDCFF) {
-      bytes.push_back(static_cast<char>(c & 0xFF));
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      AppendCodePoint(&bytes, 0xFFFD);
-    } else {
-      AppendCodePoint(&bytes, c);
+    if (c < 0x80) {
+      put(c);
+      continue;
     }
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+          text[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        put(0xF0 | (c >> 18));
+        put(0x80 | ((c >> 12) & 0x3F));
+        put(0x80 | ((c >> 6) & 0x3F));
+        put(0x80 | (c & 0x3F));
+        continue;
+      }
+      if (raw_bytes && c >= 0xDC80 && c <= 0xDCFF) {
+        put(c & 0xFF);
+        continue;
+      }
+      c = 0xFFFD;
+    }
+    if (c < 0x800) {
+      put(0xC0 | (c >> 6));
+    } else {
+      put(0xE0 | (c >> 12));
+      put(0x80 | ((c >> 6) & 0x3F));
+    }
+    put(0x80 | (c & 0x3F));
   }
+  bytes.resize(static_cast<size_t>(out - bytes.data()));
   return bytes;
 }
+
+}  // namespace
+
+std::string EncodeUtf8(std::u16string_view text) { return EncodeUtf8As(text, true); }
+
+std::string EncodeUtf8Text(std::u16string_view text) { return EncodeUtf8As(text, false); }
 
 }  // namespace quarnel

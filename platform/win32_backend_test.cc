@@ -1,15 +1,19 @@
 // The Win32 backends on a real file system, in a temporary directory.
 #include <windows.h>
+#include <shellapi.h>
+#include <psapi.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
+#include "platform/command_line.h"
 #include "platform/file_chooser_win32.h"
 #include "platform/file_system.h"
 #include "platform/process_info.h"
@@ -140,6 +144,66 @@ TEST_F(Win32BackendTest, FailedWriteReportsAndLeavesNothing) {
   EXPECT_FALSE(files->WriteFile(Path(u"page.html"), "x", &error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
+}
+
+// The page goes out piece by piece into a temporary file beside it; the old
+// page stays until Commit, and a writer dropped before Commit leaves it as
+// it was, with nothing beside it.
+TEST_F(Win32BackendTest, StartedFileArrivesPieceByPiece) {
+  const std::string piece(1 << 20, 'p');
+  for (bool commit : {false, true}) {
+    SCOPED_TRACE(commit ? "committed" : "dropped");
+    Put(u"page.html", "old");
+    ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"page.html")), FILE_ATTRIBUTE_HIDDEN));
+    StartFailure failure;
+    std::unique_ptr<FileWriter> writer = files->StartFile(Path(u"page.html"), &failure);
+    ASSERT_TRUE(writer) << Utf8(failure.reason);
+    std::u16string error;
+    for (const std::string& bytes : {std::string("a"), piece, std::string("z")}) {
+      ASSERT_TRUE(writer->Write(bytes, &error)) << Utf8(error);
+    }
+    EXPECT_EQ(Names().size(), 2u);  // the page and its temporary file
+    EXPECT_EQ(Get(u"page.html"), "old");
+    if (commit) {
+      ASSERT_TRUE(writer->Commit(&error)) << Utf8(error);
+    }
+    writer.reset();
+    EXPECT_EQ(Get(u"page.html"), commit ? "a" + piece + "z" : "old");
+    EXPECT_NE(GetFileAttributesW(Wide(Path(u"page.html"))) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
+    SetFileAttributesW(Wide(Path(u"page.html")), FILE_ATTRIBUTE_NORMAL);
+  }
+  // A read-only page is refused before anything is written.
+  ASSERT_TRUE(SetFileAttributesW(Wide(Path(u"page.html")), FILE_ATTRIBUTE_READONLY));
+  StartFailure failure;
+  EXPECT_FALSE(files->StartFile(Path(u"page.html"), &failure));
+  EXPECT_NE(Utf8(failure.reason).find("CreateFileW: "), std::string::npos)
+      << Utf8(failure.reason);
+  EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
+}
+
+// The writer keeps nothing of what it was given: a page many times larger
+// than any buffer leaves the process's memory as it was.
+TEST_F(Win32BackendTest, StartedFileKeepsMemoryBounded) {
+  auto committed = [] {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    EXPECT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
+    return static_cast<size_t>(counters.PagefileUsage);
+  };
+  StartFailure failure;
+  std::unique_ptr<FileWriter> writer = files->StartFile(Path(u"big.html"), &failure);
+  ASSERT_TRUE(writer) << Utf8(failure.reason);
+  std::u16string error;
+  const std::string piece(1 << 20, 'b');
+  const size_t before = committed();
+  constexpr size_t kPieces = 96;
+  for (size_t i = 0; i < kPieces; ++i) ASSERT_TRUE(writer->Write(piece, &error)) << Utf8(error);
+  EXPECT_LT(committed(), before + (16u << 20));
+  ASSERT_TRUE(writer->Commit(&error)) << Utf8(error);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  ASSERT_TRUE(GetFileAttributesExW(Wide(Path(u"big.html")), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, kPieces * piece.size());
 }
 
 // The ANSI code page the suite gave Wine: 932, or 65001 (QUARNEL_ACP) for
@@ -322,12 +386,13 @@ TEST(Win32CodePage, EncodesWithoutLookAlikes) {
   const Case cases[] = {
       {u"", ""},
       {u"ステージ", "\x83\x58\x83\x65\x81\x5B\x83\x57"},
-      {u"\u00E9t\u00E9", "?t?"},              // no best fit to "e" for "é"
+      {u"a?b", "a?b"},
+      {u"\u00E9t\u00E9", "&#233;t&#233;"},    // no best fit to "e" for "é"
       {u"\u00A5\u203E\u2212", "\\~\x81\x7C"},   // but these, as iconv has them
-      {u"\u0080\uF8F0", "??"},                // Windows-only characters
-      {u"a\U0001F600b", "a?b"},               // one "?" for a surrogate pair
-      {u"a\xD800" u"b\xDC00", "a?b?"},        // and one for each lone surrogate
-      {u"\x20AC", "?"},
+      {u"\u0080\uF8F0", "&#128;&#63728;"},    // Windows-only characters
+      {u"a\U0001F600b", "a&#128512;b"},        // one reference for a surrogate pair
+      {u"a\xD800" u"b\xDC00", "a&#65533;b&#65533;"},  // U+FFFD for a lone surrogate
+      {u"\x20AC", "&#8364;"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Utf8(c.text));
@@ -342,6 +407,40 @@ TEST(Win32ProcessInfo, ExecutableDirectoryHoldsTheProgram) {
   EXPECT_NE(directory.back(), u'\\');
   std::u16string self = directory + u"\\quarnel_tests.exe";
   EXPECT_NE(GetFileAttributesW(Wide(self)), INVALID_FILE_ATTRIBUTES) << Utf8(self);
+}
+
+// The portable splitting against the system's own, on every text of up to
+// six characters over blanks, marks, backslashes and a letter, and on a few
+// longer ones.
+TEST(Win32CommandLine, SplitsAsCommandLineToArgvW) {
+  std::vector<std::u16string> texts = {
+      u"C:\\x\\a.dat \"C:\\新しいフォルダー (2)\\b c.dat\" C:\\x\\d.dat",
+      u"\t\"a b\"\t\\\\\\\"\"\"\"\"\"\" x \"\"\"\"\"",
+  };
+  const char16_t alphabet[] = {u'a', u' ', u'"', u'\\'};
+  std::vector<std::u16string> layer = {u""};
+  for (int length = 1; length <= 6; ++length) {
+    std::vector<std::u16string> next;
+    for (const std::u16string& text : layer) {
+      for (char16_t c : alphabet) next.push_back(text + c);
+    }
+    texts.insert(texts.end(), next.begin(), next.end());
+    layer = std::move(next);
+  }
+  for (const std::u16string& text : texts) {
+    std::u16string line = u"q.exe " + text;
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(Wide(line), &count);
+    ASSERT_NE(argv, nullptr);
+    std::vector<std::string> want;
+    for (int i = 1; i < count; ++i) want.push_back(Utf8(FromWide(argv[i], wcslen(argv[i]))));
+    LocalFree(argv);
+    std::vector<std::string> got;
+    for (const std::u16string& argument : SplitArgumentText(ArgumentTextOf(line))) {
+      got.push_back(Utf8(argument));
+    }
+    ASSERT_EQ(got, want) << "command line: " << Utf8(line);
+  }
 }
 
 TEST(Win32FileChooser, FillsTheRecordAsTheDialogExpects) {

@@ -6,6 +6,7 @@
 
 #include "render/placeholders.h"
 #include "text/gtstr.h"
+#include "text/lines.h"
 #include "text/width.h"
 
 namespace quarnel {
@@ -16,6 +17,7 @@ constexpr std::array<char16_t, 5> kCellValues = {u'0', u'1', u'2', u'3', u' '};
 constexpr unsigned char kBlank = 4;
 
 unsigned char CellValue(char16_t c) {
+  if (c < 0x80) return c >= u'0' && c <= u'3' ? static_cast<unsigned char>(c - u'0') : kBlank;
   std::u16string folded = ToHalfWidth(std::u16string_view(&c, 1));
   if (folded.size() == 1 && folded[0] >= u'0' && folded[0] <= u'3') {
     return static_cast<unsigned char>(folded[0] - u'0');
@@ -50,6 +52,18 @@ class StageDrawing {
       cell_texts_[v] = ReplaceAll(ReplaceAll(data_content, PlaceholderText(Placeholder::Number), value),
                                   PlaceholderText(Placeholder::NumberFull), ToFullWidth(value));
     }
+    // A row body is data_space and cell texts, with the row numbers' digits
+    // put in: without the first character of "[row]" and "[row*]" in those
+    // pieces it holds neither.
+    auto holds = [](std::u16string_view text, char16_t c) {
+      return text.find(c) != std::u16string_view::npos;
+    };
+    for (Placeholder p : {Placeholder::Row, Placeholder::RowFull}) {
+      const char16_t first = PlaceholderText(p)[0];
+      row_numbered_ = row_numbered_ || holds(data_space_, first) ||
+                      std::any_of(cell_texts_.begin(), cell_texts_.end(),
+                                  [&](const std::u16string& t) { return holds(t, first); });
+    }
   }
 
   // The lines text: the frame row, then each data row followed by the frame
@@ -73,15 +87,23 @@ class StageDrawing {
   // data_space and cell pieces, not data_line around it.
   void WriteRowBody(std::u16string_view line, std::u16string_view row_number,
                     std::u16string_view full_row_number, TextSink& out) {
+    if (!row_numbered_) {
+      WriteCells(line, out);
+      return;
+    }
     ReplaceAllSink fill_full(PlaceholderText(Placeholder::RowFull), full_row_number, out);
     ReplaceAllSink fill_number(PlaceholderText(Placeholder::Row), row_number, fill_full);
-    fill_number.Write(data_space_);
-    for (size_t c = 0; c < width_; ++c) {
-      fill_number.Write(cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank]);
-      fill_number.Write(data_space_);
-    }
+    WriteCells(line, fill_number);
     fill_number.Finish();
     fill_full.Finish();
+  }
+
+  void WriteCells(std::u16string_view line, TextSink& out) {
+    out.Write(data_space_);
+    for (size_t c = 0; c < width_; ++c) {
+      out.Write(cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank]);
+      out.Write(data_space_);
+    }
   }
 
   std::vector<std::u16string_view> grid_lines_;
@@ -90,20 +112,8 @@ class StageDrawing {
   std::vector<std::u16string> data_line_;
   std::u16string data_space_;
   std::array<std::u16string, kCellValues.size()> cell_texts_;
+  bool row_numbered_ = false;  // whether a row body may hold "[row]" or "[row*]"
 };
-
-// The grid lines of a stage's body, as views into it.
-std::vector<std::u16string_view> GridLines(std::u16string_view body) {
-  std::vector<std::u16string_view> lines;
-  size_t start = 0;
-  for (size_t end = body.find(u"\r\n"); end != std::u16string_view::npos;
-       end = body.find(u"\r\n", start)) {
-    lines.push_back(body.substr(start, end - start));
-    start = end + 2;
-  }
-  lines.push_back(body.substr(start));
-  return lines;
-}
 
 }  // namespace
 

@@ -13,8 +13,11 @@
 #   chooser_open       the dialog; a typed path and Enter write its page
 #   page_without_window a page written without a window: GTK never starts
 #   unreachable_display DISPLAY names no server: the console's texts
+#   several_with_missing two stage files, the second not there: its lines on
+#                      standard error, then one box listing it; status 1
 # and with standard input on a terminal (under script), no window at all:
-#   terminal_missing_template, terminal_missing_stage, terminal_no_argument
+#   terminal_missing_template, terminal_missing_stage, terminal_no_argument,
+#   terminal_several_with_missing
 set -euo pipefail
 
 quarnel=$1
@@ -172,6 +175,30 @@ case $scenario in
     no_page
     ;;
 
+  several_with_missing)
+    start stages.dat ない.dat
+    printf '%s\n' "Quarnel: ない.datが見つかりません" \
+      "エラー: ない.datが正しく読みこめません" >"$work/want"
+    if id=$(wait_window エラー); then
+      diff -u "$work/want" <(program_stderr) >&2 || fail "standard error with the box up differs"
+      printf 'window\talert\tエラー\nlabel\t%s\nbutton\tOK\n' \
+        "ページにできなかったステージデータがあります"$'\n'"ない.datが見つかりません" >"$work/want-window"
+      read_windows >"$work/window" || fail "could not read the windows"
+      diff -u "$work/want-window" "$work/window" >&2 || fail "the box shows other things"
+      shoot 1
+      timeout 10 xdotool windowfocus --sync "$id" key --window "$id" Return ||
+        fail "could not press Return in the box"
+    else
+      fail "no window titled \"エラー\" within 15 s"
+    fi
+    wait_exit
+    [ "$status" = 1 ] || fail "exit status $status, expected 1"
+    diff -u "$work/want" <(program_stderr) >&2 || fail "standard error differs"
+    [ -s "$work/run/stages.html" ] || fail "no page for stages.dat"
+    rm -f "$work/run/stages.html"
+    no_page
+    ;;
+
   chooser_cancel | chooser_open)
     start
     if ! id=$(wait_window ステージデータ); then
@@ -256,6 +283,10 @@ case $scenario in
         args=(ない.dat) want_status=1
         printf '%s\n' "Quarnel: ない.datが見つかりません" \
           "エラー: ない.datが正しく読みこめません" >"$work/want" ;;
+      terminal_several_with_missing)
+        args=(stages.dat ない.dat) want_status=1
+        printf '%s\n' "Quarnel: ない.datが見つかりません" \
+          "エラー: ない.datが正しく読みこめません" >"$work/want" ;;
       terminal_no_argument)
         args=() want_status=2
         printf '%s\n' "使い方: quarnel ステージデータのファイル（ページは拡張子を .html にした名前で書かれます）" \
@@ -270,6 +301,10 @@ case $scenario in
     [ "$status" = "$want_status" ] || fail "exit status $status, expected $want_status"
     tr -d '\r' <"$work/terminal" | diff -u "$work/want" - >&2 || fail "terminal output differs"
     no_window_left
+    if [ "$scenario" = terminal_several_with_missing ]; then
+      [ -s "$work/run/stages.html" ] || fail "no page for stages.dat"
+      rm -f "$work/run/stages.html"
+    fi
     no_page
     ;;
 

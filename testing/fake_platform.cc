@@ -32,6 +32,15 @@ bool FakeFileSystem::WriteFile(const std::u16string& path, std::string_view byte
   return true;
 }
 
+std::unique_ptr<FileWriter> FakeFileSystem::StartFile(const std::u16string& path,
+                                                      StartFailure* failure) {
+  if (path == refuse_writes_to) {
+    *failure = {StartFailure::Kind::Refused, u"refused"};
+    return nullptr;
+  }
+  return FileSystem::StartFile(path, failure);
+}
+
 bool FakeCodePage::Decode(std::string_view bytes, std::u16string* text) {
   *text = DecodeUtf8(bytes);
   // DecodeUtf8 keeps bad bytes as lone surrogates; here they are errors.

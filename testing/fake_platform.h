@@ -11,13 +11,21 @@
 
 namespace quarnel {
 
-/// Message boxes that remember what was shown, as "title: text".
+/// Message boxes that remember what was shown, as "title: text": whole
+/// boxes in `shown`, console lines alone in `printed`, windows alone in
+/// `windows`.
 class FakeMessageBoxes final : public MessageBoxService {
  public:
   void Show(const std::u16string& text, const std::u16string& title) override {
     shown.push_back(title + u": " + text);
   }
-  std::vector<std::u16string> shown;
+  void Print(const std::u16string& text, const std::u16string& title) override {
+    printed.push_back(title + u": " + text);
+  }
+  void ShowBoxWindow(const std::u16string& text, const std::u16string& title) override {
+    windows.push_back(title + u": " + text);
+  }
+  std::vector<std::u16string> shown, printed, windows;
 };
 
 /// A dialog that answers `choice` and counts how often it was opened.
@@ -37,8 +45,10 @@ class FakeProcessInfo final : public ProcessInfo {
     ++argument_reads;
     return argument_text;
   }
+  std::vector<std::u16string> Arguments() override { return arguments; }
   std::u16string ExecutableDirectory() override { return executable_directory; }
   std::u16string argument_text;
+  std::vector<std::u16string> arguments;  // as the system splits argument_text
   std::u16string executable_directory = u"/opt/quarnel";
   int argument_reads = 0;
 };
@@ -58,12 +68,15 @@ class FakeFileSystem final : public FileSystem {
                       std::u16string* error) override;
   bool WriteFile(const std::u16string& path, std::string_view bytes,
                  std::u16string* error) override;
+  std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
+                                        StartFailure* failure) override;
 
   PathStyle style = PathStyle::Posix;
   std::map<std::u16string, std::string> files;
   std::set<std::pair<std::u16string, std::u16string>> same_files;
   std::set<std::u16string> fail_reads_of;  // exist, but reading them fails
   std::u16string fail_writes_to;           // a write here fails as on a full disk
+  std::u16string refuse_writes_to;         // a page here is refused from the start
   std::vector<std::u16string> reads;
   std::vector<std::u16string> writes;
 };

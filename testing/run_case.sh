@@ -21,6 +21,9 @@
 #   template.dat  the template beside the executable (else the default one;
 #                 a file named no-template means none at all)
 #   args          the arguments, one a line (absent: "stages.dat"; empty: none)
+#   shell-args    instead of args: one line of arguments as a shell reads it
+#                 (quotes, wildcards), expanded in the run directory before
+#                 the run
 #   expected/     files the run must add or change, byte for byte
 #   status        the expected exit status (absent: 0)
 #   stderr        the expected standard error (absent: empty); the run's
@@ -33,9 +36,12 @@
 #   chmod         lines "MODE PATH" applied after setup; PATH is in the run
 #                 directory ("." for the directory itself, "../bin/..." for
 #                 the executable's directory)
+#   users         names of users the case needs, one a line, made (as system
+#                 users without a home) where missing (needs root)
 #   user          run as an unprivileged user, whom permissions bind: as root
-#                 the user nobody (the run directory becomes theirs), else
-#                 the user running this script
+#                 the user the file names (one of users), or nobody where it
+#                 is empty (the run directory becomes theirs), else the user
+#                 running this script
 #   chown         lines "OWNER[:GROUP] PATH" applied after user (needs root)
 #   tmpfs         lines "DIR SIZE": a small file system of its own (tmpfs,
 #                 mount -o size=SIZE) at DIR in the run directory, made
@@ -103,11 +109,24 @@ if [ -f "$work/bin/template.dat" ]; then
   cp "$work/bin/template.dat" "$template_before"
 fi
 
+if [ -f "$case_dir/users" ]; then
+  [ "$(id -u)" = 0 ] || { echo "FAIL: this case needs root to make users" >&2; exit 1; }
+  while read -r name; do
+    # Cases running at once may make the same user: one of them wins.
+    for try in 1 2 3 4 5; do
+      id -u "$name" >/dev/null 2>&1 && break
+      useradd --system --no-create-home --shell /usr/sbin/nologin "$name" 2>/dev/null || sleep 1
+    done
+    id -u "$name" >/dev/null || { echo "FAIL: cannot make the user $name" >&2; exit 1; }
+  done < "$case_dir/users"
+fi
 as_user=()
 if [ -f "$case_dir/user" ] && [ "$(id -u)" = 0 ]; then
+  run_as=$(head -n 1 "$case_dir/user")
+  uid=$(id -u "${run_as:-nobody}") gid=$(id -g "${run_as:-nobody}")
   chmod 755 "$work"
-  chown -R 65534:65534 "$work/run"
-  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
+  chown -R "$uid:$gid" "$work/run"
+  as_user=(setpriv --reuid="$uid" --regid="$gid" --clear-groups --)
 fi
 if [ -f "$case_dir/chown" ]; then
   [ "$(id -u)" = 0 ] || { echo "FAIL: this case needs root to change owners" >&2; exit 1; }
@@ -130,8 +149,14 @@ attributes() {
 attributes "$work/run" > "$work/attributes.before"
 
 args=(stages.dat)
-if [ -f "$case_dir/args" ]; then
-  mapfile -t args < "$case_dir/args"
+args_file=$case_dir/args
+if [ "${#runner[@]}" -ne 0 ] && [ -f "$case_dir/windows-args" ]; then
+  args_file=$case_dir/windows-args
+fi
+if [ -f "$args_file" ]; then
+  mapfile -t args < "$args_file"
+elif [ -f "$case_dir/shell-args" ]; then
+  mapfile -d '' -t args < <(cd "$work/run" && eval "printf '%s\\0' $(<"$case_dir/shell-args")")
 fi
 
 failures=0

@@ -10,6 +10,8 @@ namespace {
 // How much text a ReplaceAllSink gathers before it searches: enough to pass
 // text on in large pieces, little enough to stay in the cache.
 constexpr size_t kPassSize = 1 << 15;
+// Text between matches at least this long is passed on without a copy.
+constexpr size_t kDirectSize = 1 << 10;
 
 }  // namespace
 
@@ -22,35 +24,72 @@ void ReplaceAllSink::Write(std::u16string_view text) {
     next_.Write(text);
     return;
   }
-  held_ += text;
-  if (held_.size() >= kPassSize) Pass(false);
+  // Small pieces are gathered, so that the text is searched and passed on in
+  // large pieces; a large one is searched where it lies, without a copy.
+  if (held_.size() + text.size() < kPassSize) {
+    held_ += text;
+    return;
+  }
+  if (!held_.empty()) {
+    // A match that starts in the held text ends within the next
+    // find_.size() - 1 characters: with those, every such match is settled.
+    const size_t held = held_.size();
+    const size_t joined = std::min(text.size(), find_.size() - 1);
+    held_.append(text.substr(0, joined));
+    size_t searched = Pass(held_, false);
+    if (searched < held) {  // all of `text` went into held_
+      held_.erase(0, searched);
+      PassOn();
+      return;
+    }
+    text.remove_prefix(searched - held);
+  }
+  held_.assign(text.substr(Pass(text, false)));
+  PassOn();
 }
 
 void ReplaceAllSink::Finish() {
-  if (!held_.empty()) Pass(true);
+  if (!held_.empty()) Pass(held_, true);
+  held_.clear();
+  PassOn();
 }
 
-void ReplaceAllSink::Pass(bool last) {
+size_t ReplaceAllSink::Pass(std::u16string_view text, bool last) {
   // Matches are searched from the left as in ReplaceAll. A match needs all
   // of its characters, so only the last find_.size() - 1 characters, which
-  // more text may still complete, are held back for the next pass.
+  // more text may still complete, are held back, and of those only from
+  // the first one a match can start with.
   size_t start = 0;
-  for (size_t match = FindText(held_, find_); match != std::u16string::npos;
-       match = FindText(held_, find_, start)) {
-    out_.append(held_, start, match - start);
+  for (size_t match = FindText(text, find_); match != std::u16string_view::npos;
+       match = FindText(text, find_, start)) {
+    Emit(text.substr(start, match - start));
     out_ += replacement_;
     start = match + find_.size();
   }
-  size_t keep = last ? 0 : std::min(held_.size() - start, find_.size() - 1);
-  size_t end = held_.size() - keep;
-  if (start == 0) {  // no match: pass the text on as it stands
-    next_.Write(std::u16string_view(held_).substr(start, end - start));
-  } else {
-    out_.append(held_, start, end - start);
-    next_.Write(out_);
-    out_.clear();
+  size_t end = text.size();
+  if (!last) {
+    size_t tail = std::max(start, end - std::min(end, find_.size() - 1));
+    end = std::min(end, text.find(find_[0], tail));
   }
-  held_.erase(0, end);
+  Emit(text.substr(start, end - start));
+  return end;
+}
+
+void ReplaceAllSink::Emit(std::u16string_view text) {
+  // Short pieces and replacements go out together; a long piece goes out
+  // as it is, after what came before it.
+  if (text.size() < kDirectSize) {
+    out_ += text;
+    return;
+  }
+  PassOn();
+  next_.Write(text);
+}
+
+void ReplaceAllSink::PassOn() {
+  if (out_.empty()) return;
+  next_.Write(out_);
+  out_.clear();
 }
 
 }  // namespace quarnel

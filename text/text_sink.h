@@ -40,13 +40,19 @@ class ReplaceAllSink final : public TextSink {
   void Finish();
 
  private:
-  void Pass(bool last);
+  // Searches `text`, passing on its matches replaced, and returns how much
+  // of it was settled: the rest may start a match that more text completes.
+  size_t Pass(std::u16string_view text, bool last);
+  // Passes `text` on after what is gathered in out_, copied into it if short.
+  void Emit(std::u16string_view text);
+  // Passes on what is gathered in out_.
+  void PassOn();
 
   std::u16string find_;
   std::u16string replacement_;
   TextSink& next_;
   std::u16string held_;  // text not yet searched, or a possible match's start
-  std::u16string out_;
+  std::u16string out_;   // settled text not yet passed on
 };
 
 }  // namespace quarnel

@@ -35,6 +35,9 @@ TEST(ReplaceAllSink, MatchesReplaceAllOnTheWholeText) {
       {{u"abc", u"def"}, u"", u"x"},                     // empty find
       {{std::u16string(40000, u'x') + u"[a", u"]" + std::u16string(40000, u'y')},
        u"[a]", u"z"},                                    // straddling a full pass
+      {{std::u16string(20000, u'x') + u"[", std::u16string(20000, u'y') + u"[a",
+        u"]" + std::u16string(40000, u'[') + u"a]"},
+       u"[a]", u"z"},                                    // held text, then long pieces
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
@@ -64,6 +67,8 @@ TEST(ReplaceAllSink, ChainsLikeSequentialReplaceAll) {
     ReplaceAllSink first(u"[f]", to_f, second);
     for (size_t at = 0; at < whole.size();) {
       size_t length = std::min<size_t>(whole.size() - at, random() % 8);
+      // Now and then a piece longer than a pass, searched where it lies.
+      if (random() % 40 == 0) length = std::min<size_t>(whole.size() - at, random() % 70000);
       if (random() % 50 == 0) length = whole.size() - at;
       first.Write(std::u16string_view(whole).substr(at, length));
       at += length;

@@ -68,7 +68,14 @@ constexpr KanaTable kKana;
 std::u16string ToHalfWidth(std::u16string_view s) {
   std::u16string result;
   result.reserve(s.size());
-  for (char16_t c : s) {
+  for (size_t i = 0; i < s.size();) {
+    // Runs below U+3000, ASCII among them, stay as they are.
+    size_t run = i;
+    while (run < s.size() && s[run] < 0x3000) ++run;
+    result.append(s.substr(i, run - i));
+    if (run == s.size()) break;
+    i = run + 1;
+    const char16_t c = s[run];
     if (c >= 0xFF01 && c <= 0xFF5E) {
       result.push_back(static_cast<char16_t>(c - 0xFF01 + 0x21));
     } else if (c == 0x3000) {

@@ -11,6 +11,10 @@ packages=(
   cmake g++ make libgtest-dev libgmock-dev
   libbenchmark-dev time
   clang libclang-rt-dev util-linux
+  # users for the cases that run as one (useradd; setpriv is util-linux's)
+  passwd
+  # the independent model the loop solver's tests compare it with
+  python3-z3
 
   # the desktop windows, and their tests on a virtual display
   pkg-config libgtk-3-dev adwaita-icon-theme xvfb xdotool imagemagick bsdutils

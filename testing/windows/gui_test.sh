@@ -6,7 +6,8 @@
 #
 # usage: gui_test.sh EXE SOURCE_DIR SHOT_DIR SCENARIO
 # SCENARIO: missing_template | missing_stage_file | dialog_cancel | dialog_open
-#   | dragged_path_with_blanks | stage_file_held_open | long_path | long_file_name
+#   | dragged_path_with_blanks | dropped_several | dropped_several_with_failures
+#   | stage_file_held_open | long_path | long_file_name
 #           (EXE is quarnel.exe); check_findings | check_stage_findings | check_clean
 #           (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
@@ -179,6 +180,31 @@ case $scenario in
     expect_files_in "$folder" stages.dat stages.html
     [ -f "$folder/stages.html" ] && expect_page "$folder/stages.html" "$stage"
     ;;
+  dropped_several)
+    # Several files selected in Explorer and dropped together: one command
+    # line, each path quoted only where it holds a blank.
+    cp stages.dat a.dat
+    cp stages.dat b.dat
+    mv stages.dat "my stages.dat"
+    start_windows_program "$work/bin/quarnel.exe" \
+      "$(windows_path "$work/run/a.dat") $(windows_path "$work/run/b.dat") \"$(windows_path "$work/run/my stages.dat")\""
+    expect_quiet_end
+    expect_files a.dat a.html b.dat b.html "my stages.dat" "my stages.html"
+    for name in a b "my stages"; do
+      [ -f "$name.html" ] && expect_page "$name.html" "$(windows_path "$work/run/$name.dat")"
+    done
+    ;;
+  dropped_several_with_failures)
+    # One box at the end lists each file that got no page.
+    mv stages.dat a.dat
+    gone=$(windows_path "$work/run/gone.dat")
+    start_windows_program "$work/bin/quarnel.exe" "$(windows_path "$work/run/a.dat") $gone"
+    expect_box エラー "ページにできなかったステージデータがあります"$'\n'"${gone}が見つかりません" \
+      dropped_several_with_failures || true
+    expect_end 1
+    expect_files a.dat a.html
+    [ -f a.html ] && expect_page a.html "$(windows_path "$work/run/a.dat")"
+    ;;
   stage_file_held_open)
     # An editor or a sync client keeps the stage file and the template open
     # for writing while the program reads them.
@@ -221,7 +247,7 @@ case $scenario in
     fi
     cp "$case_dir/input/$file" "$work/run/my $file"
     start_windows_program "$program" "\"my $file\""
-    want=$(printf 'my %s\n' "$file"; sed -E "s/^${file/./\\.}:([0-9]+): /\\1 行目: /" "$case_dir/stdout")
+    want=$(printf 'my %s (Shift_JIS, CR LF)\n' "$file"; sed -E "s/^${file/./\\.}:([0-9]+): /\\1 行目: /" "$case_dir/stdout")
     expect_box Quarnel "$want" "$scenario" || true
     expect_end 1
     expect_files stages.dat "my $file"
@@ -229,7 +255,7 @@ case $scenario in
   check_clean)
     # Without an argument it checks the template beside itself.
     start_windows_program "$program" ""
-    expect_box Quarnel "$(windows_path "$work/bin/template.dat"): 問題は見つかりませんでした" check_clean || true
+    expect_box Quarnel "$(windows_path "$work/bin/template.dat"): 問題は見つかりませんでした (UTF-8 BOM つき, CR LF)" check_clean || true
     expect_end 0
     expect_files stages.dat
     ;;

@@ -30,7 +30,9 @@ while kill -0 "$wine_pid" 2>/dev/null && [ "$SECONDS" -lt "$end" ]; do
       press_key "$id" Escape || true
     else
       sleep 0.3  # let it paint before the picture
-      text=$(window_text "$title" | sed -n 's/^Static: //p' | grep -vx '\[picture\]' || true)
+      # A text of several lines goes on up to the next control.
+      text=$(window_text "$title" |
+             awk '/^[A-Za-z0-9_#]+: / { keep = sub(/^Static: /, "") && $0 != "[picture]" } keep')
       if [ -n "${QUARNEL_SHOTS:-}" ]; then
         shot=$((shot + 1))
         screenshot "$id" "$QUARNEL_SHOTS/box-$shot.png" || true

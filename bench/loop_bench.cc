@@ -1,0 +1,54 @@
+// Solves every stage of the given stage files (ASCII, as bench/puzzles/
+// holds) as loop puzzles and prints the time per stage: the 95th percentile,
+// the maximum and how many ran out of budget, with the verdicts' counts.
+//   loop_bench FILE...
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "input/stage_list.h"
+#include "puzzle/loop_solver.h"
+#include "puzzle/stage_board.h"
+
+int main(int argc, char** argv) {
+  using namespace quarnel;
+  std::vector<double> seconds;
+  int counts[4] = {};
+  for (int i = 1; i < argc; ++i) {
+    std::ifstream in(argv[i], std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::u16string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+      size_t end = bytes.find('\n', start);
+      if (end == std::string::npos) end = bytes.size();
+      std::string line = bytes.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.emplace_back(line.begin(), line.end());
+      start = end + 1;
+    }
+    std::vector<std::u16string_view> views(lines.begin(), lines.end());
+    StageList stages;
+    ParseStages(views, &stages);
+    for (const StageRecord& record : stages) {
+      const auto begin = std::chrono::steady_clock::now();
+      const Verdict verdict = Solve(BoardFromStage(record));
+      seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+      ++counts[static_cast<int>(verdict.outcome)];
+    }
+    std::cout << argv[i] << ": " << stages.size() << " stages\n";
+  }
+  if (seconds.empty()) return 1;
+  std::sort(seconds.begin(), seconds.end());
+  const size_t p95 = static_cast<size_t>(std::ceil(0.95 * seconds.size())) - 1;
+  std::cout << "stages: " << seconds.size() << "  unique: " << counts[0]
+            << "  several: " << counts[1] << "  none: " << counts[2]
+            << "  undetermined: " << counts[3] << "\n"
+            << "p95: " << seconds[p95] << " s  max: " << seconds.back() << " s\n";
+  return counts[3] == 0 ? 0 : 1;
+}

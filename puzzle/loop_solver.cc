@@ -1,0 +1,774 @@
+#include "puzzle/loop_solver.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace quarnel {
+namespace {
+
+enum : uint8_t { kUnknown = 0, kOn = 1, kOff = 2 };
+// Cell colours: inside or outside the loop. The frame's outside is one more
+// cell, always outside.
+enum : uint8_t { kInside = 1, kOutside = 2 };
+
+// The geometry of a board: edges, dots (the corners of cells) and cells, and
+// which touches which. Computed, not stored, so it costs nothing per board.
+class Grid {
+ public:
+  explicit Grid(const Board& board)
+      : w_(board.width), h_(board.height), horizontal_((h_ + 1) * w_),
+        edges_(horizontal_ + h_ * (w_ + 1)), dots_((h_ + 1) * (w_ + 1)), cells_(w_ * h_) {}
+  int edges() const { return edges_; }
+  int dots() const { return dots_; }
+  int cells() const { return cells_; }
+  int outside() const { return cells_; }
+  int width() const { return w_; }
+  int height() const { return h_; }
+
+  // The two dots at an edge's ends.
+  void EdgeDots(int e, int* a, int* b) const {
+    if (e < horizontal_) {
+      int r = e / w_, c = e % w_;
+      *a = r * (w_ + 1) + c;
+      *b = *a + 1;
+    } else {
+      int k = e - horizontal_, r = k / (w_ + 1), c = k % (w_ + 1);
+      *a = r * (w_ + 1) + c;
+      *b = *a + w_ + 1;
+    }
+  }
+  // The two cells an edge separates; outside() beyond the frame.
+  void EdgeCells(int e, int* p, int* q) const {
+    if (e < horizontal_) {
+      int r = e / w_, c = e % w_;
+      *p = r > 0 ? (r - 1) * w_ + c : cells_;
+      *q = r < h_ ? r * w_ + c : cells_;
+    } else {
+      int k = e - horizontal_, r = k / (w_ + 1), c = k % (w_ + 1);
+      *p = c > 0 ? r * w_ + c - 1 : cells_;
+      *q = c < w_ ? r * w_ + c : cells_;
+    }
+  }
+  // The edges at a dot; returns how many (2 to 4).
+  int DotEdges(int v, int out[4]) const {
+    int r = v / (w_ + 1), c = v % (w_ + 1), n = 0;
+    if (c > 0) out[n++] = r * w_ + c - 1;
+    if (c < w_) out[n++] = r * w_ + c;
+    if (r > 0) out[n++] = horizontal_ + (r - 1) * (w_ + 1) + c;
+    if (r < h_) out[n++] = horizontal_ + r * (w_ + 1) + c;
+    return n;
+  }
+  // The four sides of a cell.
+  void CellEdges(int cell, int out[4]) const {
+    int r = cell / w_, c = cell % w_;
+    out[0] = r * w_ + c;
+    out[1] = (r + 1) * w_ + c;
+    out[2] = horizontal_ + r * (w_ + 1) + c;
+    out[3] = out[2] + 1;
+  }
+  // Calls `f` with each side of a cell, the whole frame for outside(),
+  // until it returns false; returns whether it never did.
+  template <class F>
+  bool EverySide(int cell, F f) const {
+    if (cell == cells_) {
+      for (int c = 0; c < w_; ++c) {
+        if (!f(c) || !f(h_ * w_ + c)) return false;
+      }
+      for (int r = 0; r < h_; ++r) {
+        if (!f(horizontal_ + r * (w_ + 1)) || !f(horizontal_ + r * (w_ + 1) + w_)) return false;
+      }
+      return true;
+    }
+    int sides[4];
+    CellEdges(cell, sides);
+    for (int side : sides) {
+      if (!f(side)) return false;
+    }
+    return true;
+  }
+  // The edge between two dots, or -1 if they are not neighbours.
+  int EdgeBetween(int a, int b) const {
+    if (a > b) std::swap(a, b);
+    if (b - a == 1 && a % (w_ + 1) != w_) return (a / (w_ + 1)) * w_ + a % (w_ + 1);
+    if (b - a == w_ + 1) return horizontal_ + a;
+    return -1;
+  }
+  bool OnFrame(int e) const {
+    int p, q;
+    EdgeCells(e, &p, &q);
+    return p == cells_ || q == cells_;
+  }
+
+ private:
+  int w_, h_, horizontal_, edges_, dots_, cells_;
+};
+
+class Search {
+ public:
+  Search(const Board& board, const SolveBudget& budget, const std::vector<bool>* known)
+      : board_(board), known_(known), grid_(board), deadline_(std::chrono::steady_clock::now() + budget.time),
+        edge_(grid_.edges(), kUnknown), dot_on_(grid_.dots(), 0), dot_open_(grid_.dots(), 0),
+        cell_on_(grid_.cells(), 0), cell_open_(grid_.cells(), 4),
+        colour_(grid_.cells() + 1, 0), parent_(grid_.cells() + 1), parity_(grid_.cells() + 1, 0),
+        size_(grid_.cells() + 1, 1), next_cell_(grid_.cells() + 1), mate_(grid_.dots(), 0), length_(grid_.dots(), 0),
+        mark_(grid_.cells() + 1, 0), probe_queued_(grid_.edges(), 0),
+        first_way_(grid_.edges(), 0), weight_(grid_.edges(), 0) {
+    for (int v = 0; v < grid_.dots(); ++v) {
+      int edges[4];
+      dot_open_[v] = static_cast<uint8_t>(grid_.DotEdges(v, edges));
+    }
+    colour_[grid_.outside()] = kOutside;
+    for (int c = 0; c <= grid_.cells(); ++c) parent_[c] = next_cell_[c] = c;
+  }
+
+  Verdict Run();
+
+ private:
+  struct Undo {
+    enum Kind : uint8_t { Edge, Colour, Mate, Length, Closed, Join } kind;
+    int index;
+    int old;
+  };
+  struct Frame {
+    size_t trail_mark;
+    int edge;
+    uint8_t first_way;
+    bool second;
+  };
+
+  bool Assign(int e, uint8_t state);
+  bool SetColour(int cell, uint8_t colour);
+  void SetMate(int v, int mate, int length);
+  void UndoTo(size_t mark);
+  bool Propagate();
+  bool DotRule(int v);
+  bool CellRule(int cell);
+  bool ColourRule(int e);
+  bool ColourCell(int cell);
+  // Cells joined by decided edges form classes whose colours relate: the
+  // same across an off edge, opposite across an on one.
+  int Root(int cell, int* parity) const;
+  bool JoinAcross(int e);
+  // The rules that look at the whole board; `changed` tells whether they
+  // decided anything, after which the local rules run again.
+  bool Connectivity(bool* changed);
+  bool EdgesConnected(bool* changed);
+  bool RegionConnected(uint8_t colour, bool* changed);
+  bool Probe(bool* changed);
+  void QueueProbesNear(int e);
+  void ClearProbes();
+  int ChooseEdge() const;
+  bool OutOfTime();
+
+  const Board& board_;
+  const std::vector<bool>* known_;
+  Grid grid_;
+  std::chrono::steady_clock::time_point deadline_;
+  std::vector<uint8_t> edge_;
+  std::vector<uint8_t> dot_on_, dot_open_;    // per dot: edges on, edges unknown
+  std::vector<uint8_t> cell_on_, cell_open_;  // per cell: sides on, sides unknown
+  std::vector<uint8_t> colour_;
+  // The classes: a forest without path compression, so that a join undoes
+  // by itself, and each class's cells in a ring through next_cell_.
+  std::vector<int> parent_;
+  std::vector<uint8_t> parity_;  // colour differs from the parent's
+  std::vector<int> size_, next_cell_;
+  std::vector<std::pair<int, uint8_t>> joined_;
+  // At each end of a path of on edges, the other end and the path's length.
+  std::vector<int> mate_, length_;
+  int total_on_ = 0;
+  bool closed_ = false;
+  bool sweep_ = false;  // the loop closed: every open edge goes off
+  std::vector<Undo> trail_;
+  std::vector<int> queue_;  // edge e as 2e, cell c as 2c + 1
+  // Scratch for the searches over the board; mark_ holds visit stamps.
+  std::vector<unsigned> mark_;
+  std::vector<unsigned> dot_mark_;
+  unsigned stamp_ = 0;
+  std::vector<int> work_;
+  // The edges to probe next: those near a change since the last probe. A
+  // probe's own trial changes queue nothing.
+  std::vector<int> probes_;
+  std::vector<uint8_t> probe_queued_;
+  bool probing_ = false;
+  // What the first way of a probe decided, per edge: stamp * 4 + state.
+  std::vector<uint64_t> first_way_;
+  uint64_t probe_stamp_ = 0;
+  std::vector<int> agreed_;
+  // Per edge, how much its latest probe decided the way that decided less:
+  // the branching prefers edges whose either way decides much.
+  std::vector<int> weight_;
+  long long nodes_ = 0;
+  unsigned clock_ticks_ = 0;
+  bool expired_ = false;
+};
+
+bool Search::Assign(int e, uint8_t state) {
+  if (edge_[e] == state) return true;
+  if (edge_[e] != kUnknown) return false;
+  if (state == kOn && closed_) return false;
+  int a, b;
+  grid_.EdgeDots(e, &a, &b);
+  int p, q;
+  grid_.EdgeCells(e, &p, &q);
+  trail_.push_back({Undo::Edge, e, 0});
+  edge_[e] = state;
+  const bool on = state == kOn;
+  --dot_open_[a];
+  --dot_open_[b];
+  dot_on_[a] += on;
+  dot_on_[b] += on;
+  for (int cell : {p, q}) {
+    if (cell == grid_.outside()) continue;
+    --cell_open_[cell];
+    cell_on_[cell] += on;
+  }
+  queue_.push_back(2 * e);
+  if (!probing_) QueueProbesNear(e);
+  if (!on) return true;
+  ++total_on_;
+  if (dot_on_[a] > 2 || dot_on_[b] > 2) return false;
+  // Join the paths that end at a and b.
+  const int end_a = dot_on_[a] == 1 ? a : mate_[a];
+  const int end_b = dot_on_[b] == 1 ? b : mate_[b];
+  const int length_a = dot_on_[a] == 1 ? 0 : length_[a];
+  const int length_b = dot_on_[b] == 1 ? 0 : length_[b];
+  if (end_a == b) {
+    // The edge closes a path into a loop: only the loop that holds every on
+    // edge may close, and then nothing else is on.
+    if (total_on_ != length_a + 1) return false;
+    trail_.push_back({Undo::Closed, 0, 0});
+    closed_ = true;
+    sweep_ = true;
+    return true;
+  }
+  const int length = length_a + length_b + 1;
+  SetMate(end_a, end_b, length);
+  SetMate(end_b, end_a, length);
+  // The two ends may not meet while other on edges lie elsewhere.
+  if (total_on_ > length) {
+    int closing = grid_.EdgeBetween(end_a, end_b);
+    if (closing >= 0 && edge_[closing] == kUnknown) return Assign(closing, kOff);
+  }
+  return true;
+}
+
+void Search::SetMate(int v, int mate, int length) {
+  trail_.push_back({Undo::Mate, v, mate_[v]});
+  trail_.push_back({Undo::Length, v, length_[v]});
+  mate_[v] = mate;
+  length_[v] = length;
+}
+
+bool Search::SetColour(int cell, uint8_t colour) {
+  if (colour_[cell] == colour) return true;
+  if (colour_[cell] != 0) return false;
+  trail_.push_back({Undo::Colour, cell, 0});
+  colour_[cell] = colour;
+  queue_.push_back(2 * cell + 1);
+  return true;
+}
+
+void Search::UndoTo(size_t mark) {
+  while (trail_.size() > mark) {
+    Undo u = trail_.back();
+    trail_.pop_back();
+    switch (u.kind) {
+      case Undo::Edge: {
+        const int e = u.index;
+        const bool on = edge_[e] == kOn;
+        edge_[e] = kUnknown;
+        int a, b, p, q;
+        grid_.EdgeDots(e, &a, &b);
+        grid_.EdgeCells(e, &p, &q);
+        ++dot_open_[a];
+        ++dot_open_[b];
+        dot_on_[a] -= on;
+        dot_on_[b] -= on;
+        for (int cell : {p, q}) {
+          if (cell == grid_.outside()) continue;
+          ++cell_open_[cell];
+          cell_on_[cell] -= on;
+        }
+        total_on_ -= on;
+        break;
+      }
+      case Undo::Colour: colour_[u.index] = 0; break;
+      case Undo::Mate: mate_[u.index] = u.old; break;
+      case Undo::Length: length_[u.index] = u.old; break;
+      case Undo::Closed: closed_ = false; break;
+      case Undo::Join: {
+        const int small = u.index, big = parent_[small];
+        size_[big] -= size_[small];
+        std::swap(next_cell_[small], next_cell_[big]);
+        parent_[small] = small;
+        parity_[small] = 0;
+        break;
+      }
+    }
+  }
+  queue_.clear();
+  sweep_ = false;
+  if (!probing_) ClearProbes();
+}
+
+// Queues the open edges of the cells around the edge's two dots: the
+// probes whose outcome the change is most likely to alter.
+void Search::QueueProbesNear(int e) {
+  int ends[2];
+  grid_.EdgeDots(e, &ends[0], &ends[1]);
+  const int w = grid_.width(), h = grid_.height();
+  for (int v : ends) {
+    const int r = v / (w + 1), c = v % (w + 1);
+    for (int rr = std::max(0, r - 1); rr <= std::min(h - 1, r); ++rr) {
+      for (int cc = std::max(0, c - 1); cc <= std::min(w - 1, c); ++cc) {
+        int sides[4];
+        grid_.CellEdges(rr * w + cc, sides);
+        for (int side : sides) {
+          if (edge_[side] != kUnknown || probe_queued_[side]) continue;
+          probe_queued_[side] = 1;
+          probes_.push_back(side);
+        }
+      }
+    }
+  }
+}
+
+void Search::ClearProbes() {
+  for (int e : probes_) probe_queued_[e] = 0;
+  probes_.clear();
+}
+
+bool Search::DotRule(int v) {
+  const int on = dot_on_[v], open = dot_open_[v];
+  if (on > 2 || (on == 1 && open == 0)) return false;
+  if (open == 0) return true;
+  uint8_t state;
+  if (on == 2 || (on == 0 && open == 1)) {
+    state = kOff;
+  } else if (on == 1 && open == 1) {
+    state = kOn;
+  } else {
+    return true;
+  }
+  int edges[4];
+  const int n = grid_.DotEdges(v, edges);
+  for (int i = 0; i < n; ++i) {
+    if (edge_[edges[i]] == kUnknown && !Assign(edges[i], state)) return false;
+  }
+  return true;
+}
+
+bool Search::CellRule(int cell) {
+  const int clue = board_.clues[cell];
+  if (clue == Board::kNoClue) return true;
+  const int on = cell_on_[cell], open = cell_open_[cell];
+  if (on > clue || on + open < clue) return false;
+  if (open == 0) return true;
+  uint8_t state;
+  if (on == clue) {
+    state = kOff;
+  } else if (on + open == clue) {
+    state = kOn;
+  } else {
+    return true;
+  }
+  int edges[4];
+  grid_.CellEdges(cell, edges);
+  for (int e : edges) {
+    if (edge_[e] == kUnknown && !Assign(e, state)) return false;
+  }
+  return true;
+}
+
+// An edge is on exactly where the cells on its two sides differ in colour.
+bool Search::ColourRule(int e) {
+  int p, q;
+  grid_.EdgeCells(e, &p, &q);
+  const uint8_t cp = colour_[p], cq = colour_[q];
+  const uint8_t state = edge_[e];
+  if (state == kUnknown) {
+    if (cp != 0 && cq != 0) return Assign(e, cp == cq ? kOff : kOn);
+    return true;
+  }
+  const auto other = [&](uint8_t c) -> uint8_t {
+    return state == kOff ? c : static_cast<uint8_t>(c == kInside ? kOutside : kInside);
+  };
+  if (cp != 0 && cq != 0) return (cp != cq) == (state == kOn);
+  if (cp != 0) return SetColour(q, other(cp));
+  if (cq != 0) return SetColour(p, other(cq));
+  return true;
+}
+
+bool Search::ColourCell(int cell) {
+  return grid_.EverySide(cell, [this](int e) { return ColourRule(e); });
+}
+
+int Search::Root(int cell, int* parity) const {
+  int p = 0;
+  while (parent_[cell] != cell) {
+    p ^= parity_[cell];
+    cell = parent_[cell];
+  }
+  *parity = p;
+  return cell;
+}
+
+// Joins the classes of the cells beside decided edge e. Every open edge
+// between the smaller class and the larger is then decided by their colours.
+bool Search::JoinAcross(int e) {
+  int p, q, pp, pq;
+  grid_.EdgeCells(e, &p, &q);
+  int rp = Root(p, &pp), rq = Root(q, &pq);
+  const int differ = edge_[e] == kOn;
+  if (rp == rq) return (pp ^ pq) == differ;
+  if (size_[rp] > size_[rq]) std::swap(rp, rq);
+  trail_.push_back({Undo::Join, rp, 0});
+  parent_[rp] = rq;
+  parity_[rp] = static_cast<uint8_t>(pp ^ pq ^ differ);
+  size_[rq] += size_[rp];
+  joined_.clear();
+  const auto look = [&](int side) {
+    if (edge_[side] != kUnknown) return true;
+    int a, b, pa, pb;
+    grid_.EdgeCells(side, &a, &b);
+    if (Root(a, &pa) == rq && Root(b, &pb) == rq) {
+      joined_.push_back({side, static_cast<uint8_t>(pa != pb ? kOn : kOff)});
+    }
+    return true;
+  };
+  int cell = rp;
+  do {
+    grid_.EverySide(cell, look);
+    cell = next_cell_[cell];
+  } while (cell != rp);
+  std::swap(next_cell_[rp], next_cell_[rq]);
+  for (const auto& [side, state] : joined_) {
+    if (!Assign(side, state)) return false;
+  }
+  return true;
+}
+
+bool Search::Propagate() {
+  while (true) {
+    if (sweep_) {
+      sweep_ = false;
+      for (int e = 0; e < grid_.edges(); ++e) {
+        if (edge_[e] == kUnknown && !Assign(e, kOff)) return false;
+      }
+    }
+    if (queue_.empty()) return true;
+    const int item = queue_.back();
+    queue_.pop_back();
+    if (item & 1) {
+      if (!ColourCell(item >> 1)) return false;
+      continue;
+    }
+    const int e = item >> 1;
+    int a, b, p, q;
+    grid_.EdgeDots(e, &a, &b);
+    grid_.EdgeCells(e, &p, &q);
+    if (!DotRule(a) || !DotRule(b) || !ColourRule(e) || !JoinAcross(e)) return false;
+    if (p != grid_.outside() && !CellRule(p)) return false;
+    if (q != grid_.outside() && !CellRule(q)) return false;
+  }
+}
+
+// Every on edge lies on the one loop: the edges that cannot reach an on edge
+// through edges that are not off are off.
+bool Search::EdgesConnected(bool* changed) {
+  if (total_on_ == 0 || closed_) return true;
+  int start = -1;
+  for (int v = 0; v < grid_.dots() && start < 0; ++v) {
+    if (dot_on_[v] > 0) start = v;
+  }
+  if (dot_mark_.empty()) dot_mark_.assign(grid_.dots(), 0);
+  ++stamp_;
+  work_.clear();
+  work_.push_back(start);
+  dot_mark_[start] = stamp_;
+  int reached_on = 0;
+  while (!work_.empty()) {
+    const int v = work_.back();
+    work_.pop_back();
+    reached_on += dot_on_[v];
+    int edges[4];
+    const int n = grid_.DotEdges(v, edges);
+    for (int i = 0; i < n; ++i) {
+      if (edge_[edges[i]] == kOff) continue;
+      int a, b;
+      grid_.EdgeDots(edges[i], &a, &b);
+      const int next = a == v ? b : a;
+      if (dot_mark_[next] != stamp_) {
+        dot_mark_[next] = stamp_;
+        work_.push_back(next);
+      }
+    }
+  }
+  // Each on edge counts at both its dots.
+  if (reached_on != 2 * total_on_) return false;
+  for (int e = 0; e < grid_.edges(); ++e) {
+    if (edge_[e] != kUnknown) continue;
+    int a, b;
+    grid_.EdgeDots(e, &a, &b);
+    if (dot_mark_[a] != stamp_) {
+      *changed = true;
+      if (!Assign(e, kOff)) return false;
+    }
+  }
+  return true;
+}
+
+// The inside is one region and the outside another: the cells of a colour
+// are joined through cells that may have it, across edges that are not on.
+// A cell that no cell of the colour can reach cannot have it.
+bool Search::RegionConnected(uint8_t colour, bool* changed) {
+  int start = -1;
+  if (colour == kOutside) {
+    start = grid_.outside();
+  } else {
+    for (int c = 0; c < grid_.cells() && start < 0; ++c) {
+      if (colour_[c] == colour) start = c;
+    }
+    if (start < 0) return true;
+  }
+  ++stamp_;
+  work_.clear();
+  work_.push_back(start);
+  mark_[start] = stamp_;
+  const uint8_t other = colour == kInside ? kOutside : kInside;
+  while (!work_.empty()) {
+    const int cell = work_.back();
+    work_.pop_back();
+    const auto visit = [&](int e) {
+      if (edge_[e] == kOn) return true;
+      int p, q;
+      grid_.EdgeCells(e, &p, &q);
+      const int next = p == cell ? q : p;
+      if (mark_[next] == stamp_ || colour_[next] == other) return true;
+      mark_[next] = stamp_;
+      work_.push_back(next);
+      return true;
+    };
+    grid_.EverySide(cell, visit);
+  }
+  for (int c = 0; c < grid_.cells(); ++c) {
+    if (mark_[c] == stamp_) continue;
+    if (colour_[c] == colour) return false;
+    if (colour_[c] == 0) {
+      *changed = true;
+      if (!SetColour(c, other)) return false;
+    }
+  }
+  return true;
+}
+
+bool Search::Connectivity(bool* changed) {
+  return EdgesConnected(changed) && RegionConnected(kInside, changed) &&
+         RegionConnected(kOutside, changed);
+}
+
+// Tries each queued open edge both ways with the local rules: a way that
+// fails leaves the other, and what both ways decide alike is decided.
+bool Search::Probe(bool* changed) {
+  while (!probes_.empty()) {
+    if (OutOfTime()) {
+      ClearProbes();
+      return true;
+    }
+    const int e = probes_.back();
+    probes_.pop_back();
+    probe_queued_[e] = 0;
+    if (edge_[e] != kUnknown) continue;
+    const size_t mark = trail_.size();
+    probing_ = true;
+    ++probe_stamp_;
+    bool on_fails = !(Assign(e, kOn) && Propagate());
+    const size_t on_decided = trail_.size() - mark;
+    if (!on_fails) {
+      for (size_t t = mark; t < trail_.size(); ++t) {
+        if (trail_[t].kind == Undo::Edge) {
+          first_way_[trail_[t].index] = probe_stamp_ * 4 + edge_[trail_[t].index];
+        }
+      }
+    }
+    UndoTo(mark);
+    bool off_fails = false;
+    agreed_.clear();
+    if (!on_fails) {
+      off_fails = !(Assign(e, kOff) && Propagate());
+      if (!off_fails) {
+        for (size_t t = mark; t < trail_.size(); ++t) {
+          const int f = trail_[t].index;
+          if (trail_[t].kind == Undo::Edge && f != e && first_way_[f] == probe_stamp_ * 4 + edge_[f]) {
+            agreed_.push_back(f);
+            agreed_.push_back(edge_[f]);
+          }
+        }
+      }
+      weight_[e] = static_cast<int>(std::min(on_decided, trail_.size() - mark));
+      UndoTo(mark);
+    }
+    probing_ = false;
+    if (on_fails || off_fails) {
+      *changed = true;
+      if (!Assign(e, on_fails ? kOff : kOn) || !Propagate()) return false;
+      continue;
+    }
+    if (agreed_.empty()) continue;
+    *changed = true;
+    for (size_t k = 0; k < agreed_.size(); k += 2) {
+      if (!Assign(agreed_[k], static_cast<uint8_t>(agreed_[k + 1]))) return false;
+    }
+    if (!Propagate()) return false;
+  }
+  return true;
+}
+
+// The next edge to try: the one whose latest probe decided most both ways,
+// so that each branch settles much of the board.
+int Search::ChooseEdge() const {
+  int best = -1;
+  for (int e = 0; e < grid_.edges(); ++e) {
+    if (edge_[e] == kUnknown && (best < 0 || weight_[e] > weight_[best])) best = e;
+  }
+  return best;
+}
+
+bool Search::OutOfTime() {
+  if (!expired_ && (++clock_ticks_ & 63) == 1) {
+    expired_ = std::chrono::steady_clock::now() >= deadline_;
+  }
+  return expired_;
+}
+
+Verdict Search::Run() {
+  Verdict verdict;
+  verdict.outcome = Verdict::Outcome::None;
+  if (grid_.cells() == 0) return verdict;
+  // Start from every clue and the outside colour.
+  for (int c = 0; c < grid_.cells(); ++c) queue_.push_back(2 * c + 1);
+  queue_.push_back(2 * grid_.outside() + 1);
+  bool ok = true;
+  for (int c = 0; c < grid_.cells() && ok; ++c) ok = CellRule(c);
+  for (int e = 0; e < grid_.edges(); ++e) {
+    probe_queued_[e] = 1;
+    probes_.push_back(e);
+  }
+  std::vector<Frame> frames;
+  int found = 0;
+  while (true) {
+    ++nodes_;
+    if (OutOfTime()) {
+      verdict.outcome = Verdict::Outcome::Undetermined;
+      break;
+    }
+    bool changed = true;
+    while (ok && changed) {
+      changed = false;
+      ok = Propagate() && Connectivity(&changed);
+      if (ok && !changed) ok = Probe(&changed);
+    }
+    if (ok) {
+      const int e = ChooseEdge();
+      if (e >= 0) {
+        const uint8_t way = known_ == nullptr || (*known_)[e] ? kOn : kOff;
+        frames.push_back({trail_.size(), e, way, false});
+        ok = Assign(e, way);
+        continue;
+      }
+      if (closed_) {
+        std::vector<bool> loop(edge_.size());
+        for (size_t i = 0; i < edge_.size(); ++i) loop[i] = edge_[i] == kOn;
+        if (++found == 1) {
+          verdict.solution = std::move(loop);
+        } else {
+          verdict.other = std::move(loop);
+          for (size_t i = 0; i < edge_.size(); ++i) {
+            if (verdict.solution[i] != verdict.other[i]) {
+              verdict.difference = PlaceOfEdge(board_, static_cast<int>(i));
+              break;
+            }
+          }
+          verdict.outcome = Verdict::Outcome::Several;
+          break;
+        }
+      }
+    }
+    // Back to the latest choice with a way left untried.
+    while (!frames.empty() && frames.back().second) {
+      UndoTo(frames.back().trail_mark);
+      frames.pop_back();
+    }
+    if (frames.empty()) {
+      verdict.outcome = found == 1 ? Verdict::Outcome::Unique : Verdict::Outcome::None;
+      break;
+    }
+    UndoTo(frames.back().trail_mark);
+    frames.back().second = true;
+    ok = Assign(frames.back().edge, frames.back().first_way == kOn ? kOff : kOn);
+  }
+  if (verdict.outcome != Verdict::Outcome::Several) verdict.other.clear();
+  if (verdict.outcome != Verdict::Outcome::Unique && verdict.outcome != Verdict::Outcome::Several) {
+    verdict.solution.clear();
+  }
+  verdict.nodes = nodes_;
+  return verdict;
+}
+
+}  // namespace
+
+Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
+  // Edges are numbered in an int.
+  if (board.EdgeCount() > INT_MAX / 2) return Verdict{};
+  if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
+  return Search(board, budget, known).Run();
+}
+
+bool IsSolution(const Board& board, const std::vector<bool>& edges) {
+  if (board.width == 0 || board.height == 0 ||
+      static_cast<long long>(edges.size()) != board.EdgeCount()) {
+    return false;
+  }
+  const Grid grid(board);
+  int edges_of[4];
+  for (int c = 0; c < grid.cells(); ++c) {
+    if (board.clues[c] == Board::kNoClue) continue;
+    grid.CellEdges(c, edges_of);
+    int on = 0;
+    for (int e : edges_of) on += edges[e];
+    if (on != board.clues[c]) return false;
+  }
+  int start = -1, on_dots = 0;
+  for (int v = 0; v < grid.dots(); ++v) {
+    const int n = grid.DotEdges(v, edges_of);
+    int on = 0;
+    for (int i = 0; i < n; ++i) on += edges[edges_of[i]];
+    if (on != 0 && on != 2) return false;
+    if (on == 2) {
+      ++on_dots;
+      start = v;
+    }
+  }
+  if (start < 0) return false;
+  // Walk the loop from one dot: it has to pass every dot in use.
+  int previous = -1, v = start, walked = 0;
+  do {
+    const int n = grid.DotEdges(v, edges_of);
+    for (int i = 0; i < n; ++i) {
+      if (!edges[edges_of[i]] || edges_of[i] == previous) continue;
+      int a, b;
+      grid.EdgeDots(edges_of[i], &a, &b);
+      previous = edges_of[i];
+      v = a == v ? b : a;
+      break;
+    }
+    ++walked;
+  } while (v != start);
+  return walked == on_dots;
+}
+
+}  // namespace quarnel

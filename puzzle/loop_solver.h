@@ -1,0 +1,48 @@
+#ifndef QUARNEL_PUZZLE_LOOP_SOLVER_H_
+#define QUARNEL_PUZZLE_LOOP_SOLVER_H_
+
+#include <chrono>
+#include <vector>
+
+#include "puzzle/board.h"
+
+namespace quarnel {
+
+/// What a search may spend on one board. Memory is bounded by the board
+/// itself (a few dozen bytes per edge), whatever the time.
+struct SolveBudget {
+  std::chrono::steady_clock::duration time = std::chrono::seconds(10);
+};
+
+/// A board's verdict. The rules: draw one closed loop along the cells'
+/// sides, without branches or crossings; a clue says how many of its cell's
+/// four sides the loop uses.
+///  - Unique: exactly one loop keeps the rules; `solution` is it.
+///  - Several: at least two do; `solution` and `other` are two of them and
+///    `difference` an edge that one uses and the other does not.
+///  - None: no loop keeps the rules (a board without cells included).
+///  - Undetermined: the budget ran out before the search could tell.
+struct Verdict {
+  enum class Outcome { Unique, Several, None, Undetermined };
+  Outcome outcome = Outcome::Undetermined;
+  /// Per edge (numbered as in Board), whether the loop uses it.
+  std::vector<bool> solution;
+  std::vector<bool> other;
+  EdgePlace difference;
+  /// Search nodes visited, for the benchmark.
+  long long nodes = 0;
+};
+
+/// Searches `board` for its loops, up to two. `known`, if given, is a loop
+/// that keeps the rules (per edge, as in Verdict): the search follows it
+/// first at each choice, so it reaches it at once and then tries the loops
+/// nearest to it, where a second loop of a board stripped of clues lies.
+Verdict Solve(const Board& board, const SolveBudget& budget = {},
+              const std::vector<bool>* known = nullptr);
+
+/// Whether `edges` is one closed loop that keeps every clue of `board`.
+bool IsSolution(const Board& board, const std::vector<bool>& edges);
+
+}  // namespace quarnel
+
+#endif  // QUARNEL_PUZZLE_LOOP_SOLVER_H_

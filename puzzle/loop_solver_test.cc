@@ -1,0 +1,145 @@
+#include "puzzle/loop_solver.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "puzzle/loop_generator.h"
+#include "testing/loop_brute_force.h"
+
+namespace quarnel {
+namespace {
+
+const Loop* Find(const std::vector<Loop>& loops, const std::vector<bool>& edges) {
+  for (const Loop& loop : loops) {
+    if (loop.edges == edges) return &loop;
+  }
+  return nullptr;
+}
+
+TEST(Solve, AgreesWithEveryLoopOfSmallBoards) {
+  std::mt19937_64 random(20240601);
+  std::uniform_int_distribution<int> any_width(1, 4), any_height(1, 5), percent(0, 99);
+  int verdicts[4] = {};
+  for (int round = 0; round < 10000; ++round) {
+    const int width = any_width(random), height = any_height(random);
+    const std::vector<Loop>& loops = AllLoops(width, height);
+    Board board = Board::Empty(width, height);
+    // Half the clue sets come from a loop, some with a clue changed; the
+    // rest are random, which rarely has a loop.
+    const int kind = percent(random) % 4;
+    const int keep = 10 + percent(random) * 7 / 10;
+    if (kind < 3) {
+      const Loop& source = loops[std::uniform_int_distribution<size_t>(0, loops.size() - 1)(random)];
+      for (int c = 0; c < width * height; ++c) {
+        if (percent(random) < keep) board.clues[c] = static_cast<signed char>(source.counts[c]);
+      }
+      if (kind == 2) {
+        const int c = std::uniform_int_distribution<int>(0, width * height - 1)(random);
+        board.clues[c] = static_cast<signed char>(percent(random) % 4);
+      }
+    } else {
+      for (auto& clue : board.clues) {
+        if (percent(random) < keep / 2) clue = static_cast<signed char>(percent(random) % 4);
+      }
+    }
+    std::vector<const Loop*> matching;
+    for (const Loop& loop : loops) {
+      if (Keeps(loop, board)) matching.push_back(&loop);
+    }
+    const Verdict verdict = Solve(board);
+    SCOPED_TRACE("round " + std::to_string(round) + "\n" + BoardText(board));
+    ++verdicts[static_cast<int>(verdict.outcome)];
+    switch (matching.size()) {
+      case 0:
+        EXPECT_EQ(verdict.outcome, Verdict::Outcome::None);
+        break;
+      case 1:
+        ASSERT_EQ(verdict.outcome, Verdict::Outcome::Unique);
+        EXPECT_EQ(verdict.solution, matching[0]->edges);
+        break;
+      default: {
+        ASSERT_EQ(verdict.outcome, Verdict::Outcome::Several);
+        const Loop* first = Find(loops, verdict.solution);
+        const Loop* second = Find(loops, verdict.other);
+        ASSERT_TRUE(first && second && first != second);
+        EXPECT_TRUE(Keeps(*first, board) && Keeps(*second, board));
+        const EdgePlace& d = verdict.difference;
+        const int edge = d.horizontal ? board.HorizontalEdge(d.row, d.column)
+                                      : board.VerticalEdge(d.row, d.column);
+        EXPECT_NE(verdict.solution[edge], verdict.other[edge]);
+        EXPECT_TRUE(IsSolution(board, verdict.solution) && IsSolution(board, verdict.other));
+      }
+    }
+    // Following a known loop first changes the order, never the verdict.
+    if (!matching.empty()) {
+      const std::vector<bool>& known = matching.back()->edges;
+      EXPECT_EQ(Solve(board, {}, &known).outcome, verdict.outcome);
+    }
+    if (HasFatalFailure() || HasFailure()) return;
+  }
+  // The mix holds every verdict in numbers.
+  EXPECT_GT(verdicts[0], 1000);
+  EXPECT_GT(verdicts[1], 1000);
+  EXPECT_GT(verdicts[2], 1000);
+  EXPECT_EQ(verdicts[3], 0);
+}
+
+TEST(Solve, GivesEachVerdict) {
+  struct Case {
+    const char* name;
+    std::vector<std::u16string_view> lines;
+    Verdict::Outcome outcome;
+  };
+  const Case cases[] = {
+      {"one cell, its one loop", {u" "}, Verdict::Outcome::Unique},
+      {"two cells: either or both", {u"  "}, Verdict::Outcome::Several},
+      {"a zero leaves no loop", {u"0"}, Verdict::Outcome::None},
+      {"a 3 beside a 0 ends in a dead end", {u"30"}, Verdict::Outcome::None},
+      {"a 2 by 2 square", {u"22", u"22"}, Verdict::Outcome::Unique},
+      {"no cells", {}, Verdict::Outcome::None},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Board board = BoardFromLines(c.lines);
+    const Verdict verdict = Solve(board);
+    EXPECT_EQ(verdict.outcome, c.outcome);
+    if (c.outcome == Verdict::Outcome::Unique) {
+      EXPECT_TRUE(IsSolution(board, verdict.solution));
+    }
+  }
+}
+
+TEST(Solve, UndeterminedWhenTheBudgetIsSpent) {
+  const Verdict verdict = Solve(Board::Empty(200, 200), SolveBudget{std::chrono::seconds(0)});
+  EXPECT_EQ(verdict.outcome, Verdict::Outcome::Undetermined);
+  EXPECT_TRUE(verdict.solution.empty());
+}
+
+TEST(Solve, ReturnsOnALongSingleRow) {
+  // 200,000 cells in one row: the search holds a few bytes per edge, and
+  // gives some verdict within its budget.
+  Board board = Board::Empty(200000, 1);
+  for (int c = 0; c < board.width; c += 3) board.clues[c] = 2;
+  const Verdict verdict = Solve(board, SolveBudget{std::chrono::milliseconds(300)});
+  EXPECT_NE(verdict.outcome, Verdict::Outcome::Unique);
+}
+
+TEST(Solve, FindsTheGeneratedLoopAmongTheFullClues) {
+  std::mt19937_64 random(7);
+  for (int round = 0; round < 20; ++round) {
+    const std::vector<bool> loop = RandomLoop(12, 9, random);
+    const Board board = CluesOf(12, 9, loop);
+    EXPECT_TRUE(IsSolution(board, loop));
+    const Verdict verdict = Solve(board);
+    ASSERT_EQ(verdict.outcome, Verdict::Outcome::Unique);
+    EXPECT_EQ(verdict.solution, loop);
+  }
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,160 @@
+#!/usr/bin/python3
+"""The loop solver (through puzzle_tool) against a z3 model of the rules, on
+seeded boards of 10 x 10 to 20 x 20 with unique, several and no solutions.
+
+The model: a Boolean per edge and a colour per cell (inside or not, the frame's
+outside not); an edge is on where the colours on its sides differ, a dot has
+0 or 2 edges on, a clue counts its sides. A model whose edges form more than
+one loop has each of its loops forbidden unless that loop is everything on,
+and is solved again."""
+import random
+import subprocess
+import sys
+import time
+
+import z3
+
+TOOL = sys.argv[1]
+PUZZLES = int(sys.argv[2]) if len(sys.argv) > 2 else 200
+VERBOSE = len(sys.argv) > 3
+
+
+def edges_of(width, height):
+    horizontal = [(r, c) for r in range(height + 1) for c in range(width)]
+    vertical = [(r, c) for r in range(height) for c in range(width + 1)]
+    return horizontal, vertical
+
+
+class Model:
+    def __init__(self, rows):
+        self.h, self.w = len(rows), len(rows[0])
+        hor, ver = edges_of(self.w, self.h)
+        self.count = len(hor) + len(ver)
+        self.e = [z3.Bool("e%d" % i) for i in range(self.count)]
+        self.hid = {rc: i for i, rc in enumerate(hor)}
+        self.vid = {rc: len(hor) + i for i, rc in enumerate(ver)}
+        # The ends of each edge, as dots (r, c).
+        self.ends = [None] * self.count
+        for (r, c), i in self.hid.items():
+            self.ends[i] = ((r, c), (r, c + 1))
+        for (r, c), i in self.vid.items():
+            self.ends[i] = ((r, c), (r + 1, c))
+        self.s = z3.Solver()
+        colour = {(r, c): z3.Bool("in%d_%d" % (r, c)) for r in range(self.h) for c in range(self.w)}
+        col = lambda r, c: colour.get((r, c), z3.BoolVal(False))
+        for (r, c), i in self.hid.items():
+            self.s.add(self.e[i] == z3.Xor(col(r - 1, c), col(r, c)))
+        for (r, c), i in self.vid.items():
+            self.s.add(self.e[i] == z3.Xor(col(r, c - 1), col(r, c)))
+        # Colour changes around a dot are even in number, so a dot has 0, 2
+        # or 4 edges on: only 4 needs forbidding.
+        at_dot = {}
+        for i, (a, b) in enumerate(self.ends):
+            at_dot.setdefault(a, []).append(i)
+            at_dot.setdefault(b, []).append(i)
+        for edges in at_dot.values():
+            if len(edges) == 4:
+                self.s.add(z3.Not(z3.And([self.e[i] for i in edges])))
+        for r in range(self.h):
+            for c in range(self.w):
+                ch = rows[r][c]
+                if ch in "0123":
+                    sides = [self.hid[(r, c)], self.hid[(r + 1, c)], self.vid[(r, c)], self.vid[(r, c + 1)]]
+                    self.s.add(z3.PbEq([(self.e[i], 1) for i in sides], int(ch)))
+        self.s.add(z3.Or(self.e))
+
+    def loops(self, on):
+        """The loops of a set of on edges, as lists of edge numbers."""
+        by_dot = {}
+        for i in on:
+            for d in self.ends[i]:
+                by_dot.setdefault(d, []).append(i)
+        left, found = set(on), []
+        while left:
+            stack, loop = [next(iter(left))], []
+            left.discard(stack[0])
+            while stack:
+                i = stack.pop()
+                loop.append(i)
+                for d in self.ends[i]:
+                    for j in by_dot[d]:
+                        if j in left:
+                            left.discard(j)
+                            stack.append(j)
+            found.append(loop)
+        return found
+
+    def next_loop(self):
+        """One single loop keeping the rules, or None."""
+        while self.s.check() == z3.sat:
+            m = self.s.model()
+            on = [i for i in range(self.count) if z3.is_true(m.eval(self.e[i], model_completion=True))]
+            loops = self.loops(on)
+            if len(loops) == 1:
+                return on
+            for loop in loops:
+                inside = set(loop)
+                self.s.add(z3.Or([z3.Not(self.e[i]) for i in loop] +
+                                 [z3.And([z3.Not(self.e[j]) for j in range(self.count) if j not in inside])]))
+        return None
+
+    def verdict(self):
+        first = self.next_loop()
+        if first is None:
+            return "none", None
+        chosen = set(first)
+        self.s.add(z3.Or([z3.Not(self.e[i]) if i in chosen else self.e[i] for i in range(self.count)]))
+        return ("unique" if self.next_loop() is None else "several"), first
+
+
+def keeps(model, rows, bits):
+    """Whether a 0/1 line is one loop that keeps every clue of the board."""
+    on = [i for i, b in enumerate(bits) if b == "1"]
+    if len(bits) != model.count or len(model.loops(on)) != 1:
+        return False
+    degree = {}
+    for i in on:
+        for d in model.ends[i]:
+            degree[d] = degree.get(d, 0) + 1
+    if any(n != 2 for n in degree.values()):
+        return False
+    for r in range(model.h):
+        for c in range(model.w):
+            if rows[r][c] in "0123":
+                sides = [model.hid[(r, c)], model.hid[(r + 1, c)], model.vid[(r, c)], model.vid[(r, c + 1)]]
+                if sum(bits[i] == "1" for i in sides) != int(rows[r][c]):
+                    return False
+    return True
+
+
+def main():
+    rng = random.Random(23)
+    tally, started = {}, time.time()
+    for n in range(PUZZLES):
+        width, height = rng.randint(10, 20), rng.randint(10, 20)
+        keep, alter = rng.choice([(75, 0), (60, 0), (55, 0), (75, 1)])
+        board = subprocess.run([TOOL, "generate", str(1000 + n), str(width), str(height), str(keep), str(alter)],
+                               check=True, capture_output=True, text=True).stdout
+        rows = board.split()
+        out = subprocess.run([TOOL, "solve"], input=board, check=True, capture_output=True,
+                             text=True).stdout.split()
+        t = time.time()
+        model = Model(rows)
+        expected, first = model.verdict()
+        if VERBOSE:
+            print(n, width, height, keep, alter, expected, "%.2f" % (time.time() - t), flush=True)
+        label = "puzzle %d (%d x %d):\n%s" % (n, width, height, board)
+        if out[0] != expected:
+            sys.exit("FAIL %s solver says %s, z3 says %s" % (label, out[0], expected))
+        for bits in out[1:]:
+            if not keeps(model, rows, bits):
+                sys.exit("FAIL %s the solver's loop breaks a rule:\n%s" % (label, bits))
+        if expected == "several" and out[1] == out[2]:
+            sys.exit("FAIL %s the two loops are the same" % label)
+        tally[expected] = tally.get(expected, 0) + 1
+    print("agree on %d puzzles %s in %.0f s" % (PUZZLES, tally, time.time() - started))
+    if len(tally) < 3:
+        sys.exit("FAIL the puzzles lack a verdict: %s" % tally)
+
+
+main()
