@@ -1,27 +1,46 @@
 // The entry point of quarnel-check on Linux: the findings go to standard
 // output, one line each, in the form editors and build tools jump to.
 #include <cstdio>
+#include <vector>
 
-#include "app/template_check.h"
+#include "check/check_file.h"
+#include "check/check_messages.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 
+namespace {
+
+bool WriteLine(const std::u16string& line, std::FILE* out) {
+  std::string bytes = quarnel::EncodeUtf8(line);
+  bytes.push_back('\n');
+  return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  using quarnel::CheckStatus;
   auto process = quarnel::MakeSystemProcessInfo(argc, argv);
   auto files = quarnel::MakeSystemFileSystem();
   auto code_page = quarnel::MakeSystemCodePage();
-  std::u16string path = quarnel::CheckedTemplatePath(
-      process->ArgumentText(), process->ExecutableDirectory(), files->Style());
-  quarnel::CheckReport report = quarnel::CheckTemplateFile(*files, *code_page, path);
-  for (const std::u16string& line : quarnel::ReportLines(report)) {
-    std::string bytes = quarnel::EncodeUtf8(line);
-    bytes.push_back('\n');
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::vector<std::u16string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(quarnel::DecodeUtf8(argv[i]));
+  quarnel::CheckRequest request =
+      quarnel::CheckRequestOf(arguments, process->ExecutableDirectory(), files->Style());
+  if (request.usage_error) {
+    WriteLine(quarnel::kUsageText, stderr);
+    return static_cast<int>(CheckStatus::Usage);
+  }
+  CheckStatus status = CheckStatus::Clean;
+  for (const std::u16string& path : request.paths) {
+    quarnel::CheckReport report = quarnel::CheckFile(*files, *code_page, path, request.choice);
+    for (const std::u16string& line : quarnel::ReportLines(report)) WriteLine(line, stdout);
+    status = quarnel::Worse(status, report.status);
   }
   // A report that did not reach its reader is a failure too.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fputs("quarnel-check: 標準出力に書きこめません\n", stderr);
-    return static_cast<int>(quarnel::CheckStatus::Errors);
+    WriteLine(quarnel::kCannotWriteOutputText, stderr);
+    return static_cast<int>(CheckStatus::Errors);
   }
-  return static_cast<int>(report.status);
+  return static_cast<int>(status);
 }

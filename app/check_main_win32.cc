@@ -5,7 +5,7 @@
 #include <new>
 
 #include "app/messages.h"
-#include "app/template_check.h"
+#include "check/check_file.h"
 #include "platform/platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -14,9 +14,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     auto process = quarnel::MakeSystemProcessInfo();
     auto files = quarnel::MakeSystemFileSystem();
     auto code_page = quarnel::MakeSystemCodePage();
-    std::u16string path = quarnel::CheckedTemplatePath(
+    // A dropped file of either kind: a template or a stage file.
+    std::u16string path = quarnel::CheckedPath(
         process->ArgumentText(), process->ExecutableDirectory(), files->Style());
-    quarnel::CheckReport report = quarnel::CheckTemplateFile(*files, *code_page, path);
+    quarnel::CheckReport report =
+        quarnel::CheckFile(*files, *code_page, path, quarnel::KindChoice::Detect);
     boxes->Show(quarnel::ReportBoxText(report), quarnel::kAppTitle);
     return static_cast<int>(report.status);
   } catch (const std::bad_alloc&) {

@@ -8,7 +8,8 @@
 # SCENARIO: missing_template | missing_stage_file | dialog_cancel | dialog_open
 #   | dragged_path_with_blanks | dropped_several | dropped_several_with_failures
 #   | stage_file_held_open | long_path | long_file_name
-#           (EXE is quarnel.exe); check_findings | check_clean (quarnel-check.exe)
+#           (EXE is quarnel.exe); check_findings | check_stage_findings | check_clean
+#           (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
 # page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
 set -euo pipefail
@@ -236,20 +237,25 @@ case $scenario in
     expect_files "$name.dat" "$name.html"
     [ -f "$name.html" ] && expect_page "$name.html" "$name.dat"
     ;;
-  check_findings)
-    # A dropped template whose name holds a blank comes in quotation marks.
-    case_dir=$source_dir/testing/check_data/placeholder_near_misses
-    cp "$case_dir/input/t.dat" "$work/run/my t.dat"
-    start_windows_program "$program" '"my t.dat"'
-    want=$(printf 'my t.dat\n'; sed -E 's/^t\.dat:([0-9]+): /\1 行目: /' "$case_dir/stdout")
-    expect_box Quarnel "$want" check_findings || true
+  check_findings | check_stage_findings)
+    # A dropped file whose name holds a blank comes in quotation marks; a
+    # template and a stage file show their findings in the same one box.
+    if [ "$scenario" = check_findings ]; then
+      case_dir=$source_dir/testing/check_data/placeholder_near_misses file=t.dat
+    else
+      case_dir=$source_dir/testing/check_data/stage_blank_cells file=s.dat
+    fi
+    cp "$case_dir/input/$file" "$work/run/my $file"
+    start_windows_program "$program" "\"my $file\""
+    want=$(printf 'my %s (Shift_JIS, CR LF)\n' "$file"; sed -E "s/^${file/./\\.}:([0-9]+): /\\1 行目: /" "$case_dir/stdout")
+    expect_box Quarnel "$want" "$scenario" || true
     expect_end 1
-    expect_files stages.dat "my t.dat"
+    expect_files stages.dat "my $file"
     ;;
   check_clean)
     # Without an argument it checks the template beside itself.
     start_windows_program "$program" ""
-    expect_box Quarnel "$(windows_path "$work/bin/template.dat"): 問題は見つかりませんでした" check_clean || true
+    expect_box Quarnel "$(windows_path "$work/bin/template.dat"): 問題は見つかりませんでした (UTF-8 BOM つき, CR LF)" check_clean || true
     expect_end 0
     expect_files stages.dat
     ;;

@@ -1,7 +1,8 @@
-#include "app/template_check.h"
+#include "check/template_check.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <random>
@@ -169,47 +170,46 @@ TEST(TemplateCheck, CompleteTemplateIsClean) {
   EXPECT_TRUE(Texts(Complete()).empty());
 }
 
-// Each row changes one line of the complete template and names what the
-// single finding must say (its line, kind and a part of its text).
+// Each row changes one line of the complete template and names the kind
+// and line of the finding it must bring.
 TEST(TemplateCheck, FindsWhatWillNotWork) {
-  struct Case { size_t line; std::u16string replacement, want; };
+  using K = FindingKind;
+  struct Case { size_t line; std::u16string replacement; K kind; size_t at; };
   const Case cases[] = {
-      {5, u"*Frame_Line", u"6 E セクション「Frame_Line」はすでにあります"},
-      {3, u"*frame_line ", u"名前の前後に空白があります。「frame_line」のつもりなら、空白を取ってください"},
-      {3, u"*ｆｒａｍｅ_ｌｉｎｅ", u"名前に全角文字があります。「frame_line」のつもりなら、半角で"},
-      {1, u"*stagelsit", u"「stagelist」のつもりなら、つづりを直してください"},
-      {1, u"*notes", u"Quarnel が読むセクションではない"},
-      {1, u"*", u"名前のないセクション"},
-      {0, u"<ol></ol>", u"1 W セクション「body」に「[stagelist]」がないので、ステージがひとつもページに出ません"},
-      {2, u"<li>[title]</li>", u"に「[lines]」がないので"},
-      {4, u"<tr></tr>", u"に「[frame]」がないので"},
-      {12, u"", u"12 W セクション「data_space」が空です"},
-      {10, u"<tr>[row][data]</tr>", u"11 W 「[row]」は data_line では置きかえられず、そのまま出ます（置きかえられるのは data_space、data_content の中です）"},
-      {0, u"[stage][stagelist]", u"1 W 「[stage]」は body では置きかえられず"},
-      {14, u"<td>[Number]", u"「[Number]」はプレースホルダーではないので、そのまま出ます（「[number]」のつもりでしょうか）"},
-      {12, u"<td>[numbers]", u"（「[number]」のつもりでしょうか。それが置きかえられるのは data_content の中です）"},
-      {14, u"<td>［number］", u"「［number］」はプレースホルダーではない"},
-      {2, u"<li title=\"[title]\">[lines]</li>", u"「[title]」が属性値の中にあります。ステージの題名は"},
-      {0, u"<title>[filename]</title>[stagelist]", u"「[filename]」が <title> 要素の中にあります"},
-      {0, u"<!-- [filename] -->[stagelist]", u"コメントの中"},
-      {0, u"<script>x = '[filename]';</script>[stagelist]", u"<script> 要素の中"},
-      {0, u"<a [filename]>[stagelist]", u"タグの中"},
-      {0, u"<a href=[filename]>[stagelist]", u"属性値の中"},
-      {0, u"<STYLE>a { }</STYLE><p title='[stage]'>[filename]</p>[stagelist]", u"「[stage]」は body では"},
-      {1, u"*　ｓｔａｇｅｌｉｓｔ", u"名前の前後に空白があり、全角文字もあります。「stagelist」"},
+      {5, u"*Frame_Line", K::DuplicateSection, 6},
+      {3, u"*frame_line ", K::SectionNameBlanks, 4},
+      {3, u"*ｆｒａｍｅ_ｌｉｎｅ", K::SectionNameFullWidth, 4},
+      {1, u"*　ｓｔａｇｅｌｉｓｔ", K::SectionNameBlanksAndFullWidth, 2},
+      {1, u"*stagelsit", K::SectionNameMisspelt, 2},
+      {1, u"*notes", K::UnknownSection, 2},
+      {1, u"*", K::UnnamedSection, 2},
+      {0, u"<ol></ol>", K::InsertMissing, 1},
+      {2, u"<li>[title]</li>", K::InsertMissing, 2},
+      {4, u"<tr></tr>", K::InsertMissing, 4},
+      {12, u"", K::SectionEmpty, 12},
+      {10, u"<tr>[row][data]</tr>", K::PlaceholderNotFilledHere, 11},
+      {0, u"[stage][stagelist]", K::PlaceholderNotFilledHere, 1},
+      {14, u"<td>[Number]", K::NearMiss, 15},
+      {12, u"<td>[numbers]", K::NearMissFilledElsewhere, 13},
+      {14, u"<td>［number］", K::NearMiss, 15},
+      {2, u"<li title=\"[title]\">[lines]</li>", K::InsertedTextInMarkup, 3},
+      {0, u"<title>[filename]</title>[stagelist]", K::InsertedTextInMarkup, 1},
+      {0, u"<a href=[filename]>[stagelist]", K::InsertedTextInMarkup, 1},
+      {0, u"<STYLE>a { }</STYLE><p title='[stage]'>[filename]</p>[stagelist]",
+       K::PlaceholderNotFilledHere, 1},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     std::vector<std::u16string> lines = Complete();
     lines[cases[i].line] = cases[i].replacement;
-    std::vector<std::u16string> texts = Texts(lines);
-    bool found = false;
-    for (const std::u16string& text : texts) found |= text.find(cases[i].want) != std::u16string::npos;
-    EXPECT_TRUE(found) << Utf8(cases[i].want) << "\n in:\n" << [&] {
-      std::string all;
-      for (const auto& t : texts) all += Utf8(t) + "\n";
-      return all;
-    }();
+    Lines views(lines.begin(), lines.end());
+    std::vector<Finding> findings = CheckTemplateLines(views);
+    auto found = std::find_if(findings.begin(), findings.end(), [&](const Finding& f) {
+      return f.kind == cases[i].kind && f.line == cases[i].at;
+    });
+    std::string texts;
+    for (const Finding& f : findings) texts += Utf8(f.text) + "\n";
+    EXPECT_NE(found, findings.end()) << texts;
   }
 }
 
@@ -245,51 +245,21 @@ TEST(TemplateCheck, PlainBracketsAndSafePlacesAreNotFindings) {
   EXPECT_TRUE(Texts(lines).empty());
 }
 
-// ---- Reading the file and reporting ----------------------------------------
-
-TEST(TemplateCheck, ReadsTheFileAsQuarnelDoes) {
-  struct Case { std::string bytes; CheckStatus status; std::u16string first; };
+TEST(TemplateCheck, TellsATemplateByItsHeaders) {
+  struct Case { std::vector<std::u16string> lines; bool want; };
   const Case cases[] = {
-      {"<p>[stagelist]</p>\r\n*stagelist\r\n", CheckStatus::Warnings, u"2 セクション「stagelist」が空です"},
-      {"a\r\nb\xff\r\n", CheckStatus::Errors, u"2 Shift_JIS (コードページ 932) としても UTF-8 としても正しくない文字があります"},
-      {std::string("a\r\nb\r\nc", 7) + '\0', CheckStatus::Errors, u"3 NUL 文字があります"},
-      // Lines end as Quarnel reads them: a lone LF does not in a file with a CR,
-      {"*stagelist\n*stagelist\r\n", CheckStatus::Warnings, u"1 セクション「stagelist\n*stagelist」は読まれません。Quarnel が読む"},
-      // and does in a file without one.
-      {"<p>[stagelist]</p>\n*stagelist\n", CheckStatus::Warnings, u"2 セクション「stagelist」が空です"},
+      {Complete(), true},
+      {{u"<p>", u"*DATA_LINE", u"x"}, true},  // letter case aside, as Quarnel looks it up
+      {{u"<p>", u"*data_line ", u"*notes"}, false},
+      {{u"Stage 1", u"0123", u"*", u"Stage 2", u"12"}, false},
+      {{u"body"}, false},  // body has no header
+      {{}, false},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
-    FakePlatform fake;
-    fake.files.files[u"/t/template.dat"] = cases[i].bytes;
-    CheckReport report = CheckTemplateFile(fake.files, fake.code_page, u"/t/template.dat");
-    EXPECT_EQ(report.status, cases[i].status);
-    ASSERT_FALSE(report.findings.empty());
-    const Finding& f = report.findings[0];
-    std::u16string seen = DecimalText(static_cast<long long>(f.line)) + u" " + f.text;
-    EXPECT_EQ(Utf8(seen.substr(0, cases[i].first.size())), Utf8(cases[i].first));
+    Lines views(cases[i].lines.begin(), cases[i].lines.end());
+    EXPECT_EQ(LooksLikeTemplate(views), cases[i].want);
   }
-  FakePlatform fake;
-  CheckReport missing = CheckTemplateFile(fake.files, fake.code_page, u"/t/none.dat");
-  EXPECT_EQ(missing.status, CheckStatus::Errors);
-}
-
-TEST(TemplateCheck, TakesThePathFromTheArgumentOrBesideTheProgram) {
-  EXPECT_EQ(CheckedTemplatePath(u"", u"/opt/q", PathStyle::Posix), u"/opt/q/template.dat");
-  EXPECT_EQ(CheckedTemplatePath(u"", u"C:\\q", PathStyle::Windows), u"C:\\q\\template.dat");
-  EXPECT_EQ(CheckedTemplatePath(u"\"C:\\a b\\t.dat\"", u"C:\\q", PathStyle::Windows), u"C:\\a b\\t.dat");
-  EXPECT_EQ(CheckedTemplatePath(u"\"x\"", u"/opt/q", PathStyle::Posix), u"\"x\"");
-}
-
-TEST(TemplateCheck, BoxShowsTwentyFindingsThenHowManyMore) {
-  CheckReport report{u"C:\\t.dat", {}, CheckStatus::Warnings};
-  for (size_t i = 1; i <= 23; ++i) report.findings.push_back({Finding::Severity::Warning, i, u"w"});
-  report.findings.push_back({Finding::Severity::Warning, 0, u"z"});
-  std::u16string box = ReportBoxText(report);
-  EXPECT_TRUE(box.starts_with(u"C:\\t.dat\r\n1 行目: 警告: w\r\n2 行目"));
-  EXPECT_NE(box.find(u"20 行目: 警告: w\r\nほかに 4 件あります"), std::u16string::npos);
-  EXPECT_EQ(box.find(u"21 行目"), std::u16string::npos);
-  EXPECT_EQ(ReportBoxText({u"t.dat", {}, CheckStatus::Clean}), u"t.dat: 問題は見つかりませんでした");
 }
 
 }  // namespace

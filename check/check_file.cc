@@ -1,0 +1,226 @@
+#include "check/check_file.h"
+
+#include <algorithm>
+
+#include "app/messages.h"
+#include "app/program.h"
+#include "check/check_messages.h"
+#include "check/stage_check.h"
+#include "check/template_check.h"
+#include "input/template_store.h"
+#include "input/text_file.h"
+#include "platform/utf8.h"
+#include "text/gtstr.h"
+
+namespace quarnel {
+namespace {
+
+std::u16string_view FileName(std::u16string_view path, PathStyle style) {
+  size_t slash = style == PathStyle::Windows ? path.find_last_of(u"\\/") : path.rfind(u'/');
+  return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool SameLetters(std::u16string_view a, std::u16string_view b) {
+  auto lower = [](char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+  };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
+}
+
+// " (UTF-8, LF)": how a file that was read was read.
+std::u16string HowRead(const CheckReport& report) {
+  if (!report.read) return {};
+  std::u16string_view encoding = report.encoding == TextEncoding::CodePage ? kCodePageName
+                                 : report.encoding == TextEncoding::Utf8   ? kUtf8Name
+                                                                           : kUtf8WithBomName;
+  return FillText(kHowReadText,
+                  {encoding, report.line_ends == LineEnds::Lf ? kLfName : kCrLfName});
+}
+
+std::u16string CleanText(const CheckReport& report) {
+  if (report.kind == FileKind::Stages) {
+    return FillText(kStagesCleanText, {report.path,
+                                       DecimalText(static_cast<long long>(report.stage_count)),
+                                       HowRead(report)});
+  }
+  return FillText(kTemplateCleanText, {report.path, HowRead(report)});
+}
+
+// The line of `text_bytes` that holds byte `offset`, without its end.
+std::string_view LineBytesAt(std::string_view text_bytes, size_t offset, LineEnds line_ends) {
+  char end_byte = line_ends == LineEnds::Lf ? '\n' : '\r';
+  size_t start = text_bytes.rfind(end_byte, offset);
+  start = start == std::string_view::npos ? 0 : start + 1;
+  // After a CR LF the line starts past the LF.
+  if (line_ends == LineEnds::CrLf && start > 0 && start < text_bytes.size() &&
+      text_bytes[start] == '\n' && start <= offset) {
+    ++start;
+  }
+  size_t end = text_bytes.find(end_byte, offset);
+  if (end == std::string_view::npos) end = text_bytes.size();
+  return text_bytes.substr(start, end - start);
+}
+
+// Warnings about how the file's bytes were read, the same for both kinds.
+void AddReadingFindings(std::string_view file_bytes, const TextFile& file, CodePage& code_page,
+                        std::vector<Finding>* findings) {
+  std::string_view bytes = TextBytes(file_bytes, file.encoding);
+  if (file.line_ends == LineEnds::CrLf) {
+    for (size_t lf = bytes.find('\n'); lf != std::string_view::npos; lf = bytes.find('\n', lf + 1)) {
+      if (lf == 0 || bytes[lf - 1] != '\r') {
+        findings->push_back(MakeFinding(FindingKind::MixedLineEnds,
+                                        LineNumberAt(bytes, lf, file.line_ends)));
+        break;
+      }
+    }
+  }
+  if (file.encoding != TextEncoding::CodePage) return;
+  size_t first = 0;
+  while (first < bytes.size() && static_cast<unsigned char>(bytes[first]) < 0x80) ++first;
+  // Read as the code page, yet valid UTF-8 of two-byte sequences.
+  if (first == bytes.size() || !IsStrictUtf8(bytes)) return;
+  std::string_view line = LineBytesAt(bytes, first, file.line_ends);
+  std::u16string as_code_page;
+  if (!code_page.Decode(line, &as_code_page)) return;
+  findings->push_back(MakeFinding(FindingKind::CodePageAlsoUtf8,
+                                  LineNumberAt(bytes, first, file.line_ends),
+                                  {as_code_page, DecodeUtf8(line)}));
+}
+
+std::u16string_view SeverityText(Finding::Severity severity) {
+  return severity == Finding::Severity::Error ? kErrorWord : kWarningWord;
+}
+
+}  // namespace
+
+CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
+                            std::u16string_view executable_directory, PathStyle style) {
+  CheckRequest request;
+  bool options = true;
+  for (const std::u16string& argument : arguments) {
+    if (options && argument == u"--") {
+      options = false;
+    } else if (options && argument == u"--template") {
+      request.choice = KindChoice::Template;
+    } else if (options && argument == u"--stages") {
+      request.choice = KindChoice::Stages;
+    } else if (options && argument.size() > 1 && argument.front() == u'-') {
+      request.usage_error = true;
+    } else {
+      request.paths.push_back(argument);
+    }
+  }
+  if (request.paths.empty()) request.paths.push_back(TemplatePath(executable_directory, style));
+  return request;
+}
+
+std::u16string CheckedPath(std::u16string_view argument_text,
+                           std::u16string_view executable_directory, PathStyle style) {
+  // A dropped file's path comes as Quarnel's stage file path does.
+  std::u16string path = StagePathOf(std::u16string(argument_text), style);
+  if (path.empty()) return TemplatePath(executable_directory, style);
+  return path;
+}
+
+FileKind DetectFileKind(std::u16string_view path, PathStyle style,
+                        std::span<const std::u16string_view> lines) {
+  if (SameLetters(FileName(path, style), kTemplateFileName) || LooksLikeTemplate(lines)) {
+    return FileKind::Template;
+  }
+  return FileKind::Stages;
+}
+
+CheckStatus Worse(CheckStatus a, CheckStatus b) {
+  return static_cast<int>(a) >= static_cast<int>(b) ? a : b;
+}
+
+CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
+                      KindChoice choice) {
+  CheckReport report;
+  report.path = path;
+  if (!files.IsOrdinaryFile(path)) {
+    report.findings.push_back(MakeFinding(FindingKind::FileNotFound, 0));
+    report.status = CheckStatus::Errors;
+    return report;
+  }
+  TextFile file;
+  FileError error;
+  if (!ReadTextFile(files, code_page, path, &file, &error)) {
+    report.findings.push_back(
+        MakeFinding(FindingKind::FileUnreadable, error.line, {LineProblemText(error)}));
+    report.status = CheckStatus::Errors;
+    return report;
+  }
+  report.read = true;
+  report.encoding = file.encoding;
+  report.line_ends = file.line_ends;
+  report.kind = choice == KindChoice::Template ? FileKind::Template
+                : choice == KindChoice::Stages ? FileKind::Stages
+                                               : DetectFileKind(path, files.Style(), file.lines);
+  if (report.kind == FileKind::Template) {
+    report.findings = CheckTemplateLines(file.lines);
+  } else {
+    StageFileCheck stages = CheckStageLines(file.lines);
+    report.stage_count = stages.stage_count;
+    report.findings = std::move(stages.findings);
+  }
+  std::string bytes;
+  std::u16string reason;
+  if (files.ReadFile(path, &bytes, &reason) == FileSystem::ReadStatus::Ok) {
+    std::vector<Finding> reading;
+    AddReadingFindings(bytes, file, code_page, &reading);
+    if (!reading.empty()) {
+      report.findings.insert(report.findings.end(), reading.begin(), reading.end());
+      report.findings = SortedByLine(std::move(report.findings), file.lines.size());
+    }
+  }
+  for (const Finding& finding : report.findings) {
+    report.status = Worse(report.status, finding.severity == Finding::Severity::Error
+                                             ? CheckStatus::Errors
+                                             : CheckStatus::Warnings);
+  }
+  return report;
+}
+
+std::vector<std::u16string> ReportLines(const CheckReport& report) {
+  if (report.findings.empty()) return {CleanText(report)};
+  std::vector<std::u16string> lines;
+  for (const Finding& finding : report.findings) {
+    std::u16string line = report.path;
+    if (finding.line != 0) {
+      line += u":";
+      line += DecimalText(static_cast<long long>(finding.line));
+    }
+    line += u": ";
+    line += SeverityText(finding.severity);
+    line += u": ";
+    line += finding.text;
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::u16string ReportBoxText(const CheckReport& report, size_t max_findings) {
+  if (report.findings.empty()) return CleanText(report);
+  std::u16string text = report.path + HowRead(report);
+  size_t shown = std::min(max_findings, report.findings.size());
+  for (size_t i = 0; i < shown; ++i) {
+    const Finding& finding = report.findings[i];
+    text += u"\r\n";
+    if (finding.line != 0) {
+      text += FillText(kBoxLineText, {DecimalText(static_cast<long long>(finding.line))});
+    }
+    text += SeverityText(finding.severity);
+    text += u": ";
+    text += finding.text;
+  }
+  if (shown < report.findings.size()) {
+    text += u"\r\n";
+    text += FillText(kBoxMoreText,
+                     {DecimalText(static_cast<long long>(report.findings.size() - shown))});
+  }
+  return text;
+}
+
+}  // namespace quarnel

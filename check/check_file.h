@@ -1,0 +1,89 @@
+#ifndef QUARNEL_CHECK_CHECK_FILE_H_
+#define QUARNEL_CHECK_CHECK_FILE_H_
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/finding.h"
+#include "input/text_encoding.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+
+namespace quarnel {
+
+/// The two kinds of file quarnel-check reads.
+enum class FileKind { Template, Stages };
+
+/// How the kind of a file is chosen: from the file, or forced.
+enum class KindChoice { Detect, Template, Stages };
+
+/// The outcome of checking files; the value is the exit status.
+enum class CheckStatus : int {
+  Clean = 0,     // nothing found
+  Warnings = 1,  // only warnings
+  Usage = 2,     // arguments the checker does not take
+  Errors = 3,    // Quarnel would stop on it, or it cannot be read
+};
+
+struct CheckReport {
+  std::u16string path;
+  FileKind kind = FileKind::Template;
+  size_t stage_count = 0;  // for a stage file
+  bool read = false;       // whether the file was read; then how:
+  TextEncoding encoding = TextEncoding::CodePage;
+  LineEnds line_ends = LineEnds::CrLf;
+  std::vector<Finding> findings;
+  CheckStatus status = CheckStatus::Clean;
+};
+
+/// What a run of quarnel-check is asked to do.
+struct CheckRequest {
+  KindChoice choice = KindChoice::Detect;
+  std::vector<std::u16string> paths;
+  bool usage_error = false;
+};
+
+/// The request of the POSIX program's arguments: "--template" or "--stages"
+/// (the last one counts) force the kind of every file, "--" ends the
+/// options, and without a file the template beside the executable is read.
+/// Any other argument starting with "-" is a usage error.
+CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
+                            std::u16string_view executable_directory, PathStyle style);
+
+/// The file the Windows program reads: the argument text or, without one,
+/// the "template.dat" beside the executable. A dropped file whose name
+/// holds a blank comes in quotation marks, which are taken off.
+std::u16string CheckedPath(std::u16string_view argument_text,
+                           std::u16string_view executable_directory, PathStyle style);
+
+/// A template is a file named "template.dat" (letter case aside) or one
+/// whose header lines name a section Quarnel reads; anything else is a
+/// stage file.
+FileKind DetectFileKind(std::u16string_view path, PathStyle style,
+                        std::span<const std::u16string_view> lines);
+
+/// Reads the file at `path` as Quarnel reads it and checks it as the kind
+/// `choice` gives. For either kind it also warns about a lone LF in a file
+/// whose lines end at CR LF (it stays in the text), and about a file read
+/// in the code page that is valid UTF-8 too, showing the first line where
+/// the two readings differ both ways.
+CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
+                      KindChoice choice);
+
+/// The worse of two statuses.
+CheckStatus Worse(CheckStatus a, CheckStatus b);
+
+/// The report as lines for a terminal, "PATH:LINE: 警告: …", or one line
+/// saying the file is clean and how it was read: " (UTF-8, LF)".
+std::vector<std::u16string> ReportLines(const CheckReport& report);
+
+/// The report as the text of one message box: the path and how it was
+/// read, then at most `max_findings` findings, then how many more there are.
+std::u16string ReportBoxText(const CheckReport& report, size_t max_findings = 20);
+
+}  // namespace quarnel
+
+#endif  // QUARNEL_CHECK_CHECK_FILE_H_

@@ -1,0 +1,161 @@
+#include "check/check_file.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_platform.h"
+
+namespace quarnel {
+namespace {
+
+using K = FindingKind;
+
+TEST(CheckFile, ReadsTheFileAsQuarnelDoes) {
+  struct Case { std::u16string path; std::string bytes; CheckStatus status; K kind; size_t line; };
+  const Case cases[] = {
+      {u"/t/template.dat", "<p>[stagelist]</p>\r\n*stagelist\r\n", CheckStatus::Warnings, K::SectionEmpty, 2},
+      {u"/t/s.dat", "a\r\nb\xff\r\n", CheckStatus::Errors, K::FileUnreadable, 2},
+      {u"/t/s.dat", std::string("a\r\nb\r\nc", 7) + '\0', CheckStatus::Errors, K::FileUnreadable, 3},
+      // Lines end as Quarnel reads them: a lone LF does not in a file with a CR,
+      {u"/t/template.dat", "*stagelist\n*stagelist\r\n", CheckStatus::Warnings, K::UnknownSection, 1},
+      // and does in a file without one.
+      {u"/t/template.dat", "<p>[stagelist]</p>\n*stagelist\n", CheckStatus::Warnings, K::SectionEmpty, 2},
+      {u"/t/s.dat", "T\r\n0x\r\n", CheckStatus::Warnings, K::BlankCell, 2},
+      {u"/t/none.dat", "", CheckStatus::Errors, K::FileNotFound, 0},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    FakePlatform fake;
+    if (cases[i].path != u"/t/none.dat") fake.files.files[cases[i].path] = cases[i].bytes;
+    CheckReport report = CheckFile(fake.files, fake.code_page, cases[i].path, KindChoice::Detect);
+    EXPECT_EQ(report.status, cases[i].status);
+    ASSERT_FALSE(report.findings.empty());
+    EXPECT_EQ(report.findings[0].kind, cases[i].kind) << Utf8(report.findings[0].text);
+    EXPECT_EQ(report.findings[0].line, cases[i].line);
+  }
+}
+
+TEST(CheckFile, TellsATemplateFromAStageFile) {
+  const std::string stages = "Stage 1\r\n0123\r\n";
+  const std::string headed = "<ol>[stagelist]</ol>\r\n*StageList\r\n<li>\r\n";
+  struct Case { std::u16string path; std::string bytes; KindChoice choice; FileKind want; };
+  const Case cases[] = {
+      {u"/t/s.dat", stages, KindChoice::Detect, FileKind::Stages},
+      {u"/t/TEMPLATE.DAT", stages, KindChoice::Detect, FileKind::Template},  // by its name
+      {u"/t/my.dat", headed, KindChoice::Detect, FileKind::Template},        // by its headers
+      {u"/t/template.dat.bak", stages, KindChoice::Detect, FileKind::Stages},
+      {u"/t/template.dat", stages, KindChoice::Stages, FileKind::Stages},
+      {u"/t/s.dat", stages, KindChoice::Template, FileKind::Template},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    FakePlatform fake;
+    fake.files.files[cases[i].path] = cases[i].bytes;
+    EXPECT_EQ(CheckFile(fake.files, fake.code_page, cases[i].path, cases[i].choice).kind,
+              cases[i].want);
+  }
+  std::u16string_view none[] = {u"x"};
+  EXPECT_EQ(DetectFileKind(u"C:\\q\\Template.Dat", PathStyle::Windows, none), FileKind::Template);
+  EXPECT_EQ(DetectFileKind(u"/q\\template.dat", PathStyle::Posix, none), FileKind::Stages);
+}
+
+TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
+  struct Case {
+    std::vector<std::u16string> args;
+    KindChoice choice;
+    std::vector<std::u16string> paths;
+    bool usage_error;
+  };
+  const Case cases[] = {
+      {{}, KindChoice::Detect, {u"/opt/q/template.dat"}, false},
+      {{u"a.dat", u"b c.dat"}, KindChoice::Detect, {u"a.dat", u"b c.dat"}, false},
+      {{u"--stages", u"template.dat"}, KindChoice::Stages, {u"template.dat"}, false},
+      {{u"--stages", u"--template"}, KindChoice::Template, {u"/opt/q/template.dat"}, false},
+      {{u"--", u"--stages", u"-"}, KindChoice::Detect, {u"--stages", u"-"}, false},
+      {{u"-x", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    CheckRequest request = CheckRequestOf(cases[i].args, u"/opt/q", PathStyle::Posix);
+    EXPECT_EQ(request.choice, cases[i].choice);
+    EXPECT_EQ(request.paths, cases[i].paths);
+    EXPECT_EQ(request.usage_error, cases[i].usage_error);
+  }
+  EXPECT_EQ(CheckedPath(u"", u"C:\\q", PathStyle::Windows), u"C:\\q\\template.dat");
+  EXPECT_EQ(CheckedPath(u"\"C:\\a b\\s.dat\"", u"C:\\q", PathStyle::Windows), u"C:\\a b\\s.dat");
+  EXPECT_EQ(CheckedPath(u"\"x\"", u"/opt/q", PathStyle::Posix), u"\"x\"");
+}
+
+TEST(CheckFile, ReportsLineByLineOrInOneBox) {
+  CheckReport report;
+  report.path = u"C:\\s.dat";
+  report.kind = FileKind::Stages;
+  report.status = CheckStatus::Warnings;
+  for (size_t i = 1; i <= 23; ++i) report.findings.push_back({K::BlankCell, Finding::Severity::Warning, i, u"w"});
+  report.findings.push_back({K::FileNotFound, Finding::Severity::Error, 0, u"z"});
+  std::u16string box = ReportBoxText(report);
+  EXPECT_TRUE(box.starts_with(u"C:\\s.dat\r\n1 行目: 警告: w\r\n2 行目"));
+  EXPECT_NE(box.find(u"20 行目: 警告: w\r\nほかに 4 件あります"), std::u16string::npos);
+  EXPECT_EQ(box.find(u"21 行目"), std::u16string::npos);
+  std::vector<std::u16string> lines = ReportLines(report);
+  EXPECT_EQ(lines.front(), u"C:\\s.dat:1: 警告: w");
+  EXPECT_EQ(lines.back(), u"C:\\s.dat: エラー: z");
+
+  CheckReport clean;
+  clean.path = u"s.dat";
+  clean.kind = FileKind::Stages;
+  clean.stage_count = 5;
+  clean.read = true;
+  clean.encoding = TextEncoding::Utf8;
+  EXPECT_EQ(ReportBoxText(clean), u"s.dat: 5 ステージ、問題は見つかりませんでした (UTF-8, CR LF)");
+  clean.kind = FileKind::Template;
+  clean.encoding = TextEncoding::CodePage;
+  clean.line_ends = LineEnds::Lf;
+  EXPECT_EQ(ReportLines(clean),
+            std::vector<std::u16string>{u"s.dat: 問題は見つかりませんでした (Shift_JIS, LF)"});
+}
+
+// How a file was read, and the warnings about it, are the same for both kinds.
+TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
+  const std::string stages = "T\r\n0\r\n";
+  struct Case {
+    std::string bytes;
+    std::u16string clean;  // the clean line, or
+    K kind = K::FileNotFound;  // a finding's kind
+    size_t line = 0;           // and its line
+  };
+  const Case cases[] = {
+      {"T\r\n0\r\n", u"s.dat: 1 ステージ、問題は見つかりませんでした (Shift_JIS, CR LF)"},
+      {"T\n0\n", u"s.dat: 1 ステージ、問題は見つかりませんでした (Shift_JIS, LF)"},
+      {"\xEF\xBB\xBFT\r\n0", u"s.dat: 1 ステージ、問題は見つかりませんでした (UTF-8 BOM つき, CR LF)"},
+      {"\xE3\x81\x82\n0\n", u"s.dat: 1 ステージ、問題は見つかりませんでした (UTF-8, LF)"},
+      // The first lone LF stays in line 3's text.
+      {"T\r\n0\r\n1\n2\r\n3\n", {}, K::MixedLineEnds, 3},
+      // Valid two-byte UTF-8 read in the code page: line 4 is the first
+      // that reads otherwise (the real code page shows both readings in
+      // testing/check_data/).
+      {"T\r\n0\r\n*\r\ncaf\xC3\xA9\r\n1\r\n", {}, K::CodePageAlsoUtf8, 4},
+      {"T\n0\n\xC3\xA9\n", {}, K::CodePageAlsoUtf8, 3},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    FakePlatform fake;
+    fake.files.files[u"s.dat"] = cases[i].bytes;
+    CheckReport report = CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Stages);
+    if (!cases[i].clean.empty()) {
+      EXPECT_EQ(Utf8(ReportLines(report).at(0)), Utf8(cases[i].clean));
+      continue;
+    }
+    size_t found = 0;
+    for (const Finding& f : report.findings) found += f.kind == cases[i].kind ? f.line : 0;
+    EXPECT_EQ(found, cases[i].line);
+  }
+  // A template gets the same.
+  FakePlatform fake;
+  fake.files.files[u"template.dat"] = "<p>[stagelist]\r\n</p>\n";
+  CheckReport report = CheckFile(fake.files, fake.code_page, u"template.dat", KindChoice::Detect);
+  ASSERT_FALSE(report.findings.empty());
+  EXPECT_EQ(report.findings[0].kind, K::MixedLineEnds);
+}
+
+}  // namespace
+}  // namespace quarnel
