@@ -132,7 +132,7 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
       {"T\r\n0\r\n1\n2\r\n3\n", {}, K::MixedLineEnds, 3},
       // Valid two-byte UTF-8 read in the code page: line 4 is the first
       // that reads otherwise (the real code page shows both readings in
-      // testing/check_data/).
+      // testing/cases/check/).
       {"T\r\n0\r\n*\r\ncaf\xC3\xA9\r\n1\r\n", {}, K::CodePageAlsoUtf8, 4},
       {"T\n0\n\xC3\xA9\n", {}, K::CodePageAlsoUtf8, 3},
   };

@@ -5,6 +5,8 @@
 // Checker.
 //
 // usage: node page_checks.mjs CHECK QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR
+//   example   every grid of the example page as loaded: rows, cells and
+//             the stages' values, titles and sizes; a screenshot
 //   access    axe-core in light and dark colour schemes, the contrast of
 //             every colour pair, grids named by their headings, wide grids
 //             scrolling inside their cards
@@ -754,14 +756,90 @@ async function makePictures(quarnel, template, example, outDir) {
   }
 }
 
+// The stages of examples/stages.dat as a reader sees them: title, then each
+// data row's cells ("." and blanks show as blank cells, full-width digits as
+// digits, short rows filled with blank cells to the widest row).
+const kExampleStages = [
+  ['はじめの一歩', ['0 1', '1 2', '2 3']],
+  ['Stage 2: corners', ['3   3', '     ', '3   3']],
+  ['ステージ３：全角の数字', ['0123', '3210', '0123', '1  1']],
+  ['Ragged rows', ['12301', '1 1  ', '2023 ', '3    ', '01230']],
+  ['ステージ５：大きな盤面', [
+    '0123012301 ', '1 2 3 0 1  ', '2   0   2  ', '3 0 1 2 3 0',
+    '0 2 3 1 0 2', '1 1 1 1 1 1', '2  2  2  2 ', '3210321032 ']],
+];
+
+// Runs in the page: each stage item's title (without its number badge),
+// size line, number of grid tables and rows, each row a list of cells.
+function readStages() {
+  return [...document.querySelectorAll('li.stage')].map((item) => {
+    const heading = item.querySelector('h2')?.cloneNode(true);
+    heading?.querySelectorAll('span.no').forEach((badge) => badge.remove());
+    return {
+      title: heading?.textContent ?? '',
+      size: item.querySelector('p.size')?.textContent ?? '',
+      tables: item.querySelectorAll('table.grid').length,
+      rows: [...item.querySelectorAll('tr')].map((row) => [...row.querySelectorAll('td')].map(
+        (cell) => ({ kind: cell.classList[0] ?? '', cell: cell.classList.contains('cell'), text: cell.textContent }))),
+    };
+  });
+}
+
+// The example page as loaded: each stage's grid table has 2 x height + 1
+// rows, frame and data rows alternate, and the cells show the stage's
+// values. Keeps a screenshot.
+async function checkExample(quarnel, template, example, outDir) {
+  const { pages } = makePages(quarnel, template, [example]);
+  const browser = await launch();
+  let stages;
+  const screenshot = path.join(outDir, 'example-page.png');
+  try {
+    const { context, tab } = await open(browser, pages[0]);
+    stages = await tab.evaluate(readStages);
+    await tab.screenshot({ path: screenshot });
+    await context.close();
+  } finally {
+    await browser.close();
+  }
+  if (!fs.existsSync(screenshot) || fs.statSync(screenshot).size === 0) fail('no screenshot written');
+  if (stages.length !== kExampleStages.length) {
+    fail(`${stages.length} stages on the page, expected ${kExampleStages.length}`);
+  }
+  stages.slice(0, kExampleStages.length).forEach((stage, i) => {
+    const where = `stage ${i + 1}`;
+    const [title, data] = kExampleStages[i];
+    const [height, width] = [data.length, data[0].length];
+    if (stage.title.trim() !== title) fail(`${where}: title "${stage.title}", expected "${title}"`);
+    if (!stage.size.includes(`幅 ${width} × 高さ ${height}`)) fail(`${where}: size line "${stage.size}"`);
+    if (stage.tables !== 1) fail(`${where}: ${stage.tables} grid tables`);
+    if (stage.rows.length !== 2 * height + 1) {
+      fail(`${where}: ${stage.rows.length} rows, expected ${2 * height + 1}`);
+      return;
+    }
+    stage.rows.forEach((row, index) => {
+      const pair = index % 2 === 0 ? ['dot', 'edge'] : ['side', 'cell'];
+      const want = [...Array(width).fill(pair).flat(), pair[0]].join(' ');
+      const kinds = row.map((cell) => cell.kind).join(' ');
+      if (kinds !== want) fail(`${where}, row ${index + 1}: cells ${kinds}`);
+      if (index % 2 === 1) {
+        const shown = row.filter((cell) => cell.cell).map((cell) => (cell.text.trim() ? cell.text : ' ')).join('');
+        const line = (index + 1) / 2;
+        if (shown !== data[line - 1]) fail(`${where}, grid row ${line}: "${shown}", expected "${data[line - 1]}"`);
+      }
+    });
+  });
+  console.log(`example: ${stages.length} stages checked in the rendered page; screenshot ${screenshot}`);
+}
+
 async function main() {
   const [check, quarnel, template, example, stress, outDir] = process.argv.slice(2);
   if (!outDir) {
-    console.error('usage: node page_checks.mjs access|html|print|play|pictures QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR');
+    console.error('usage: node page_checks.mjs example|access|html|print|play|pictures QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR');
     return 2;
   }
   fs.mkdirSync(outDir, { recursive: true });
-  if (check === 'access') await checkAccess(quarnel, template, example, stress);
+  if (check === 'example') await checkExample(quarnel, template, example, outDir);
+  else if (check === 'access') await checkAccess(quarnel, template, example, stress);
   else if (check === 'html') await checkHtml(quarnel, template, example, stress);
   else if (check === 'print') await checkPrint(quarnel, template, example, stress, outDir);
   else if (check === 'play') await checkPlay(quarnel, template, stress);

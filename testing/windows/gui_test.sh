@@ -28,14 +28,10 @@ mkdir "$work/bin" "$work/run"
 program=$work/bin/$(basename "$exe")
 cp "$exe" "$program"
 [ "$scenario" = missing_template ] || cp "$source_dir/template.dat" "$work/bin/template.dat"
-case_dir=$source_dir/testing/data/bundled_example
+case_dir=$source_dir/testing/cases/e2e/bundled_example
 cp "$case_dir/input/stages.dat" "$work/run/stages.dat"
 
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/../lib.sh"
 
 # Checks the message box titled TITLE: its one text is TEXT, it has one OK
 # button and no icon; keeps its picture as SHOT_DIR/NAME.png and presses OK.
@@ -241,9 +237,9 @@ case $scenario in
     # A dropped file whose name holds a blank comes in quotation marks; a
     # template and a stage file show their findings in the same one box.
     if [ "$scenario" = check_findings ]; then
-      case_dir=$source_dir/testing/check_data/placeholder_near_misses file=t.dat
+      case_dir=$source_dir/testing/cases/check/placeholder_near_misses file=t.dat
     else
-      case_dir=$source_dir/testing/check_data/stage_blank_cells file=s.dat
+      case_dir=$source_dir/testing/cases/check/stage_blank_cells file=s.dat
     fi
     cp "$case_dir/input/$file" "$work/run/my $file"
     start_windows_program "$program" "\"my $file\""
@@ -265,8 +261,4 @@ case $scenario in
     ;;
 esac
 
-if [ "$failures" -ne 0 ]; then
-  echo "$scenario: $failures check(s) failed" >&2
-  exit 1
-fi
-echo "$scenario: ok"
+verdict "$scenario"

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks the documentation against what the program really does: every
-line that an end-to-end case of testing/data/ expects on standard error is
+line that an end-to-end case of testing/cases/e2e/ expects on standard error is
 one of the messages each man page lists, and each page's exit statuses, like
 the README's table, are exactly those the cases end with; every box the
 Windows program shows in the cases is one of the messages its readme.txt

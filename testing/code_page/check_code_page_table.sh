@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the system code page backend against the table both builds share:
 # runs quarnel_code_page_table (through RUNNER, such as wine, if given) and
-# compares the SHA-256 of what it writes with testing/code_page_table.sha256.
+# compares the SHA-256 of what it writes with testing/code_page/code_page_table.sha256.
 #
 # usage: check_code_page_table.sh WANT_SHA256_FILE TABLE_PROGRAM [RUNNER...]
 set -euo pipefail

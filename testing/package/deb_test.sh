@@ -40,11 +40,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/shipped_lib.sh"
 export DEBIAN_FRONTEND=noninteractive
 
@@ -112,8 +108,4 @@ done <"$work/files"
 [ ! -e /etc/quarnel ] || fail "/etc/quarnel is left after the purge"
 ! installed || fail "dpkg still knows quarnel"
 
-if [ "$failures" -ne 0 ]; then
-  echo "deb: $failures check(s) failed" >&2
-  exit 1
-fi
-echo "deb: ok"
+verdict "deb"

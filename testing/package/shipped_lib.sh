@@ -1,5 +1,5 @@
 # Checks of what an install lays out, shared by the staged install test and
-# the Debian package test. Source it, define fail(), then call
+# the Debian package test. Source it after ../lib.sh, then call
 # check_shipped ROOT PREFIX TEMPLATE_DIR: ROOT is the staging directory
 # ("" for the real system), PREFIX and TEMPLATE_DIR the paths as installed.
 

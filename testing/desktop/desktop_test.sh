@@ -48,19 +48,7 @@ cp "$example" "$work/run/stages.dat"
 # Beside it, a file the dialog's filter hides and one it shows.
 touch "$work/run/notes.txt" "$work/run/OTHER.DAT"
 
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
-finish() {
-  if [ "$failures" -ne 0 ]; then
-    echo "scenario $scenario: $failures check(s) failed" >&2
-    exit 1
-  fi
-  echo "scenario $scenario: ok"
-  exit 0
-}
+source "$(dirname "$0")/../lib.sh"
 
 # The program, started as a launcher starts it: standard input not a
 # terminal, output to files.
@@ -203,14 +191,14 @@ case $scenario in
     start
     if ! id=$(wait_window ステージデータ); then
       fail "no window titled \"ステージデータ\" within 15 s"
-      finish
+      verdict "scenario $scenario"
     fi
     # Let the dialog list the directory before the picture is taken, and
     # take the window again: GTK may replace it while setting it up.
     sleep 1
     if ! id=$(wait_window ステージデータ); then
       fail "the window titled \"ステージデータ\" went away"
-      finish
+      verdict "scenario $scenario"
     fi
     shoot dialog
     # The title, the one filter, the files it lets through (not notes.txt)
@@ -313,4 +301,4 @@ case $scenario in
     exit 2
     ;;
 esac
-finish
+verdict "scenario $scenario"

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Runs the built program on one case of testing/data and checks what it did.
+# Runs the built program on one case of testing/cases/e2e/ and checks what it did.
 #
 # usage: run_case.sh QUARNEL DEFAULT_TEMPLATE CASE_DIR [RUNNER...]
 #
 # QUARNEL may also be the template checker, quarnel-check, whose cases
-# (testing/check_data/) are laid out the same way.
+# (testing/cases/check/) are laid out the same way.
 #
 # With a RUNNER (such as testing/windows/run_exe.sh for the Windows program
 # under Wine), the run is RUNNER QUARNEL ARG...; the runner writes each
@@ -159,11 +159,7 @@ elif [ -f "$case_dir/shell-args" ]; then
   mapfile -d '' -t args < <(cd "$work/run" && eval "printf '%s\\0' $(<"$case_dir/shell-args")")
 fi
 
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/../lib.sh"
 
 runs=1
 [ -f "$case_dir/runs" ] && runs=$(cat "$case_dir/runs")
@@ -268,8 +264,4 @@ if [ -n "$template_before" ]; then
   cmp -s "$template_before" "$work/bin/template.dat" || fail "template.dat changed"
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "case $(basename "$case_dir"): $failures check(s) failed" >&2
-  exit 1
-fi
-echo "case $(basename "$case_dir"): ok"
+verdict "case $(basename "$case_dir")"

@@ -15,11 +15,7 @@ example=$2
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/../lib.sh"
 source "$(dirname "$0")/shipped_lib.sh"
 
 # Staged under a root of its own: the desktop entry and the template's
@@ -67,8 +63,4 @@ XDG_DATA_HOME=$home XDG_CONFIG_HOME=$home XDG_DATA_DIRS=$share:$system_dirs \
   /usr/bin/python3 "$(dirname "$0")/file_types.py" offered quarnel.desktop || fail "Quarnel is not offered"
 rm -rf "$home"
 
-if [ "$failures" -ne 0 ]; then
-  echo "install: $failures check(s) failed" >&2
-  exit 1
-fi
-echo "install: ok"
+verdict "install"
