@@ -6,6 +6,7 @@
 set -euo pipefail
 
 command -v Xvfb >/dev/null || { echo "with_xvfb.sh: Xvfb is not installed" >&2; exit 1; }
+source "$(dirname "$0")/../lib.sh"
 tmp=$(mktemp -d)
 xvfb_pid=
 cleanup() {
@@ -17,22 +18,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The server picks a free display and writes its number once it accepts
-# clients.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$tmp/display" \
-  2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$tmp/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$tmp/display" ]; then
-  echo "with_xvfb.sh: Xvfb did not start within 10 s" >&2
-  cat "$tmp/xvfb.log" >&2
-  exit 1
-fi
-export DISPLAY=":$(tr -d '\n' <"$tmp/display")"
+start_xvfb 1280x1024x24 -noreset
 unset WAYLAND_DISPLAY
 # A session bus of its own carries the accessibility tree that the tests
 # read (a11y_windows.py); settings stay in memory, and a home of its own

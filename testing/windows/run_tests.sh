@@ -80,13 +80,8 @@ if [ "$preset" = windows64 ]; then
   cmake --build "$product" --target check_shipped_exe
 fi
 
-display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-[ -s "$display_file" ] || { echo "run_tests.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(cat "$display_file")
-rm -f "$display_file"
+source "$source_dir/testing/lib.sh"
+start_xvfb 1280x800x24
 
 rm -rf "$WINEPREFIX"
 echo "run_tests.sh: making the Wine prefix on display $DISPLAY"
