@@ -1,10 +1,13 @@
 #include "check/stage_check.h"
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 
 #include "check/check_messages.h"
 #include "text/gtstr.h"
+#include "text/lines.h"
 #include "text/width.h"
 
 namespace quarnel {
@@ -48,6 +51,29 @@ bool StartsReference(std::u16string_view s, size_t amp) {
 
 std::u16string Number(size_t n) { return DecimalText(static_cast<long long>(n)); }
 
+// A budget in seconds as the user gave it: "10", "0.5".
+std::u16string SecondsText(std::chrono::steady_clock::duration time) {
+  constexpr long long kPerSecond = 1'000'000'000;
+  long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time).count();
+  std::u16string text = DecimalText(ns / kPerSecond);
+  if (ns % kPerSecond != 0) {
+    std::u16string fraction = DecimalText(kPerSecond + ns % kPerSecond).substr(1);
+    while (fraction.back() == u'0') fraction.pop_back();
+    text += u"." + fraction;
+  }
+  return text;
+}
+
+std::u16string_view SideWord(CellSide::Side side) {
+  switch (side) {
+    case CellSide::Side::Top: return kTopSide;
+    case CellSide::Side::Bottom: return kBottomSide;
+    case CellSide::Side::Left: return kLeftSide;
+    case CellSide::Side::Right: return kRightSide;
+  }
+  return {};
+}
+
 // The cells a grid line's character makes: its half-width form, one cell
 // per code unit (a voiced katakana makes two).
 std::u16string CellsOf(char16_t c) { return ToHalfWidth(std::u16string_view(&c, 1)); }
@@ -82,7 +108,7 @@ struct StageLines {
 
 class StageChecker {
  public:
-  explicit StageChecker(Lines lines) : lines_(lines) {}
+  StageChecker(Lines lines, const SolveBudget* solve) : lines_(lines), solve_(solve) {}
 
   StageFileCheck Run() {
     for (size_t i = 0; i < lines_.size(); ++i) {
@@ -110,7 +136,7 @@ class StageChecker {
       if (IsSeparator(lines_[i])) continue;
       if (auto kind = FalseSeparator(lines_[i])) findings_.push_back(MakeFinding(*kind, i + 1));
     }
-    return {count_, SortedByLine(std::move(findings_), lines_.size())};
+    return {count_, unique_count_, SortedByLine(std::move(findings_), lines_.size())};
   }
 
  private:
@@ -133,6 +159,7 @@ class StageChecker {
         findings_.back().stage = stage_.number;
       } else {
         CheckGrid();
+        if (solve_ != nullptr) Solve();
       }
     }
     previous_separator_ = separator_line;
@@ -179,6 +206,57 @@ class StageChecker {
         break;
       }
     }
+  }
+
+  // Solves the stage's grid as the page draws it: the rows folded to half
+  // width, as the renderer gets them, cut into grid lines again.
+  void Solve() {
+    std::u16string body;
+    for (size_t index : stage_.rows) {
+      if (!body.empty()) body += u"\r\n";
+      body += ToHalfWidth(lines_[index]);
+    }
+    std::vector<std::u16string_view> grid = GridLines(body);
+    unsigned long long width = 0;
+    for (std::u16string_view line : grid) width = std::max<unsigned long long>(width, line.size());
+    if (width > 0 && grid.size() > kMaxSolvedCells / width) {
+      AddStageFinding(MakeFinding(
+          FindingKind::TooLargeToSolve, stage_.title_line,
+          {Number(stage_.number), Title(), DecimalText(static_cast<long long>(width * grid.size())),
+           DecimalText(static_cast<long long>(kMaxSolvedCells))}));
+      return;
+    }
+    const Board board = BoardFromLines(grid);
+    const Verdict verdict = quarnel::Solve(board, *solve_);
+    switch (verdict.outcome) {
+      case Verdict::Outcome::Unique:
+        ++unique_count_;
+        break;
+      case Verdict::Outcome::Several: {
+        const CellSide side = SideOfEdge(board, verdict.difference);
+        Finding finding = MakeFinding(
+            FindingKind::SeveralSolutions, stage_.title_line,
+            {Number(stage_.number), Title(),
+             FillText(kCellSideText, {Number(side.row), Number(side.column), SideWord(side.side)})});
+        finding.row = side.row;
+        finding.column = side.column;
+        AddStageFinding(std::move(finding));
+        break;
+      }
+      case Verdict::Outcome::None:
+        AddStageFinding(MakeFinding(FindingKind::NoSolution, stage_.title_line,
+                                    {Number(stage_.number), Title()}));
+        break;
+      case Verdict::Outcome::Undetermined:
+        AddStageFinding(MakeFinding(FindingKind::SolveUndetermined, stage_.title_line,
+                                    {Number(stage_.number), Title(), SecondsText(solve_->time)}));
+        break;
+    }
+  }
+
+  void AddStageFinding(Finding finding) {
+    finding.stage = stage_.number;
+    findings_.push_back(std::move(finding));
   }
 
   // The cells of each row, rows that end the grid empty, and rows shorter
@@ -247,14 +325,28 @@ class StageChecker {
   }
 
   Lines lines_;
+  const SolveBudget* solve_;
   std::vector<Finding> findings_;
   StageLines stage_;
   size_t count_ = 0;
+  size_t unique_count_ = 0;
   size_t previous_separator_ = 0;
 };
 
 }  // namespace
 
-StageFileCheck CheckStageLines(Lines lines) { return StageChecker(lines).Run(); }
+CellSide SideOfEdge(const Board& board, EdgePlace place) {
+  const size_t row = static_cast<size_t>(place.row), column = static_cast<size_t>(place.column);
+  if (place.horizontal) {
+    if (place.row < board.height) return {row + 1, column + 1, CellSide::Side::Top};
+    return {row, column + 1, CellSide::Side::Bottom};
+  }
+  if (place.column < board.width) return {row + 1, column + 1, CellSide::Side::Left};
+  return {row + 1, column, CellSide::Side::Right};
+}
+
+StageFileCheck CheckStageLines(Lines lines, const SolveBudget* solve) {
+  return StageChecker(lines, solve).Run();
+}
 
 }  // namespace quarnel
