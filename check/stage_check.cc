@@ -158,8 +158,8 @@ class StageChecker {
                                         {Number(stage_.number), Title()}));
         findings_.back().stage = stage_.number;
       } else {
-        CheckGrid();
-        if (solve_ != nullptr) Solve();
+        size_t width = CheckGrid();
+        if (solve_ != nullptr) Solve(width);
       }
     }
     previous_separator_ = separator_line;
@@ -208,25 +208,24 @@ class StageChecker {
     }
   }
 
-  // Solves the stage's grid as the page draws it: the rows folded to half
-  // width, as the renderer gets them, cut into grid lines again.
-  void Solve() {
+  // Solves the stage's grid, `width` cells wide, as the page draws it: the
+  // rows folded to half width, as the renderer gets them, cut into grid
+  // lines again. A grid too large to solve is not copied.
+  void Solve(size_t width) {
+    const unsigned long long height = stage_.rows.size();
+    if (width > 0 && height > kMaxSolvedCells / width) {
+      AddStageFinding(MakeFinding(
+          FindingKind::TooLargeToSolve, stage_.title_line,
+          {Number(stage_.number), Title(), DecimalText(static_cast<long long>(width * height)),
+           DecimalText(static_cast<long long>(kMaxSolvedCells))}));
+      return;
+    }
     std::u16string body;
     for (size_t index : stage_.rows) {
       if (!body.empty()) body += u"\r\n";
       body += ToHalfWidth(lines_[index]);
     }
-    std::vector<std::u16string_view> grid = GridLines(body);
-    unsigned long long width = 0;
-    for (std::u16string_view line : grid) width = std::max<unsigned long long>(width, line.size());
-    if (width > 0 && grid.size() > kMaxSolvedCells / width) {
-      AddStageFinding(MakeFinding(
-          FindingKind::TooLargeToSolve, stage_.title_line,
-          {Number(stage_.number), Title(), DecimalText(static_cast<long long>(width * grid.size())),
-           DecimalText(static_cast<long long>(kMaxSolvedCells))}));
-      return;
-    }
-    const Board board = BoardFromLines(grid);
+    const Board board = BoardFromLines(GridLines(body));
     const Verdict verdict = quarnel::Solve(board, *solve_);
     switch (verdict.outcome) {
       case Verdict::Outcome::Unique:
@@ -260,8 +259,9 @@ class StageChecker {
   }
 
   // The cells of each row, rows that end the grid empty, and rows shorter
-  // than the widest, which the renderer pads with blank cells.
-  void CheckGrid() {
+  // than the widest, which the renderer pads with blank cells. Returns the
+  // grid's width in cells.
+  size_t CheckGrid() {
     const std::vector<size_t>& rows = stage_.rows;
     size_t filled = rows.size();
     while (filled > 0 && lines_[rows[filled - 1]].empty()) --filled;
@@ -289,6 +289,7 @@ class StageChecker {
       findings_.back().row = widest + 1;
       findings_.back().column = widths[widest];
     }
+    return filled == 0 ? 0 : widths[widest];
   }
 
   // Checks the cells of grid row `r` and returns its width in cells.
