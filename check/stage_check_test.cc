@@ -29,6 +29,17 @@ std::ostream& operator<<(std::ostream& out, const Found& f) {
   return out << "{" << static_cast<int>(f.kind) << ", " << f.line << "}";
 }
 
+// The findings' kinds and lines are `want`; their texts show on failure.
+void ExpectFound(const std::vector<Finding>& findings, const std::vector<Found>& want) {
+  std::vector<Found> seen;
+  std::string texts;
+  for (const Finding& f : findings) {
+    seen.push_back({f.kind, f.line});
+    texts += Utf8(f.text) + "\n";
+  }
+  EXPECT_EQ(seen, want) << texts;
+}
+
 TEST(StageCheck, FindsWhatQuarnelReadsOtherwiseThanMeant) {
   struct Case {
     std::vector<std::u16string> lines;
@@ -70,13 +81,7 @@ TEST(StageCheck, FindsWhatQuarnelReadsOtherwiseThanMeant) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     Lines views(cases[i].lines.begin(), cases[i].lines.end());
     StageFileCheck check = CheckStageLines(views);
-    std::vector<Found> seen;
-    std::string texts;
-    for (const Finding& f : check.findings) {
-      seen.push_back({f.kind, f.line});
-      texts += Utf8(f.text) + "\n";
-    }
-    EXPECT_EQ(seen, cases[i].want) << texts;
+    ExpectFound(check.findings, cases[i].want);
     // The count is the renderer's.
     StageList stages;
     ParseStages(views, &stages);
@@ -147,13 +152,7 @@ TEST(StageCheck, SolvesEachStageWithAGridAsThePageDrawsIt) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     Lines views(cases[i].lines.begin(), cases[i].lines.end());
     StageFileCheck check = CheckStageLines(views, cases[i].budget);
-    std::vector<Found> seen;
-    std::string texts;
-    for (const Finding& f : check.findings) {
-      seen.push_back({f.kind, f.line});
-      texts += Utf8(f.text) + "\n";
-    }
-    EXPECT_EQ(seen, cases[i].want) << texts;
+    ExpectFound(check.findings, cases[i].want);
     EXPECT_EQ(check.unique_count, cases[i].unique);
   }
 }
