@@ -41,10 +41,10 @@ std::u16string HowRead(const CheckReport& report) {
 std::u16string CleanText(const CheckReport& report) {
   if (report.kind == FileKind::Stages) {
     // Without findings, every stage of a solved file has a grid and one solution.
-    return FillText(report.solved && report.stage_count > 0 ? kStagesUniqueText : kStagesCleanText,
-                    {report.path,
-                                       DecimalText(static_cast<long long>(report.stage_count)),
-                                       HowRead(report)});
+    const bool all_unique = report.solved && report.stage_count > 0;
+    return FillText(all_unique ? kStagesUniqueText : kStagesCleanText,
+                    {report.path, DecimalText(static_cast<long long>(report.stage_count)),
+                     HowRead(report)});
   }
   return FillText(kTemplateCleanText, {report.path, HowRead(report)});
 }
