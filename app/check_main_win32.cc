@@ -14,11 +14,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     auto process = quarnel::MakeSystemProcessInfo();
     auto files = quarnel::MakeSystemFileSystem();
     auto code_page = quarnel::MakeSystemCodePage();
-    // A dropped file of either kind: a template or a stage file.
+    // A dropped file of either kind: a template or a stage file, whose
+    // stages are solved within the default budget.
     std::u16string path = quarnel::CheckedPath(
         process->ArgumentText(), process->ExecutableDirectory(), files->Style());
+    const quarnel::SolveBudget budget;
     quarnel::CheckReport report =
-        quarnel::CheckFile(*files, *code_page, path, quarnel::KindChoice::Detect);
+        quarnel::CheckFile(*files, *code_page, path, quarnel::KindChoice::Detect, &budget);
     boxes->Show(quarnel::ReportBoxText(report), quarnel::kAppTitle);
     return static_cast<int>(report.status);
   } catch (const std::bad_alloc&) {

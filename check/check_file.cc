@@ -40,9 +40,11 @@ std::u16string HowRead(const CheckReport& report) {
 
 std::u16string CleanText(const CheckReport& report) {
   if (report.kind == FileKind::Stages) {
-    return FillText(kStagesCleanText, {report.path,
-                                       DecimalText(static_cast<long long>(report.stage_count)),
-                                       HowRead(report)});
+    // Without findings, every stage of a solved file has a grid and one solution.
+    const bool all_unique = report.solved && report.stage_count > 0;
+    return FillText(all_unique ? kStagesUniqueText : kStagesCleanText,
+                    {report.path, DecimalText(static_cast<long long>(report.stage_count)),
+                     HowRead(report)});
   }
   return FillText(kTemplateCleanText, {report.path, HowRead(report)});
 }
@@ -88,6 +90,33 @@ void AddReadingFindings(std::string_view file_bytes, const TextFile& file, CodeP
                                   {as_code_page, DecodeUtf8(line)}));
 }
 
+// "--solve-seconds"'s N: seconds, more than 0, with a decimal fraction
+// if need be ("0.5"); digits past nanoseconds count for nothing.
+std::optional<SolveBudget> BudgetOf(std::u16string_view text) {
+  size_t dot = text.find(u'.');
+  std::u16string_view whole = text.substr(0, dot);
+  std::u16string_view fraction = dot == std::u16string_view::npos ? u"" : text.substr(dot + 1);
+  auto digits = [](std::u16string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+  };
+  if (whole.empty() || !digits(whole) || !digits(fraction) ||
+      (dot != std::u16string_view::npos && fraction.empty())) {
+    return std::nullopt;
+  }
+  long long seconds = 0;
+  for (char16_t c : whole) {
+    seconds = std::min<long long>(seconds * 10 + (c - u'0'), kMaxSolveTime.count());
+  }
+  long long nanoseconds = 0;
+  for (size_t i = 0; i < 9; ++i) {
+    nanoseconds = nanoseconds * 10 + (i < fraction.size() ? fraction[i] - u'0' : 0);
+  }
+  if (seconds == 0 && nanoseconds == 0) return std::nullopt;
+  auto time = std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds);
+  return SolveBudget{std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::min<std::chrono::nanoseconds>(time, kMaxSolveTime))};
+}
+
 std::u16string_view SeverityText(Finding::Severity severity) {
   return severity == Finding::Severity::Error ? kErrorWord : kWarningWord;
 }
@@ -98,9 +127,20 @@ CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
                             std::u16string_view executable_directory, PathStyle style) {
   CheckRequest request;
   bool options = true;
-  for (const std::u16string& argument : arguments) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::u16string& argument = arguments[i];
     if (options && argument == u"--") {
       options = false;
+    } else if (options && argument == u"--solve-seconds") {
+      std::optional<SolveBudget> budget;
+      if (i + 1 < arguments.size()) budget = BudgetOf(arguments[++i]);
+      if (budget) {
+        request.solve = budget;
+      } else {
+        request.usage_error = true;
+      }
+    } else if (options && argument == u"--no-solve") {
+      request.solve.reset();
     } else if (options && argument == u"--template") {
       request.choice = KindChoice::Template;
     } else if (options && argument == u"--stages") {
@@ -136,7 +176,7 @@ CheckStatus Worse(CheckStatus a, CheckStatus b) {
 }
 
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice) {
+                      KindChoice choice, const SolveBudget* solve) {
   CheckReport report;
   report.path = path;
   if (!files.IsOrdinaryFile(path)) {
@@ -161,8 +201,9 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
   if (report.kind == FileKind::Template) {
     report.findings = CheckTemplateLines(file.lines);
   } else {
-    StageFileCheck stages = CheckStageLines(file.lines);
+    StageFileCheck stages = CheckStageLines(file.lines, solve);
     report.stage_count = stages.stage_count;
+    report.solved = solve != nullptr;
     report.findings = std::move(stages.findings);
   }
   std::string bytes;
