@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 #include "check/check_file.h"
+#include "check/check_messages.h"
 #include "platform/platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -15,12 +16,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     auto files = quarnel::MakeSystemFileSystem();
     auto code_page = quarnel::MakeSystemCodePage();
     // A dropped file of either kind: a template or a stage file, whose
-    // stages are solved within the default budget.
-    std::u16string path = quarnel::CheckedPath(
+    // stages are solved within the default budget unless options before
+    // the file say otherwise.
+    quarnel::CheckRequest request = quarnel::CheckRequestOfText(
         process->ArgumentText(), process->ExecutableDirectory(), files->Style());
-    const quarnel::SolveBudget budget;
+    if (request.usage_error) {
+      boxes->Show(quarnel::kBoxUsageText, quarnel::kErrorTitle);
+      return static_cast<int>(quarnel::CheckStatus::Usage);
+    }
     quarnel::CheckReport report =
-        quarnel::CheckFile(*files, *code_page, path, quarnel::KindChoice::Detect, &budget);
+        quarnel::CheckFile(*files, *code_page, request.paths.front(), request.choice,
+                           request.solve ? &*request.solve : nullptr);
     boxes->Show(quarnel::ReportBoxText(report), quarnel::kAppTitle);
     return static_cast<int>(report.status);
   } catch (const std::bad_alloc&) {

@@ -9,6 +9,7 @@
 #include "check/template_check.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
+#include "platform/command_line.h"
 #include "platform/utf8.h"
 #include "text/gtstr.h"
 
@@ -117,6 +118,33 @@ std::optional<SolveBudget> BudgetOf(std::u16string_view text) {
       std::min<std::chrono::nanoseconds>(time, kMaxSolveTime))};
 }
 
+// Takes the option at `arguments[*i]` (with its value, moving `*i` past it)
+// into `request`; false for an argument that is no option: a file. An
+// unknown option or a bad value is a usage error.
+bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckRequest* request) {
+  const std::u16string& argument = arguments[*i];
+  if (argument == u"--solve-seconds") {
+    std::optional<SolveBudget> budget;
+    if (*i + 1 < arguments.size()) budget = BudgetOf(arguments[++*i]);
+    if (budget) {
+      request->solve = budget;
+    } else {
+      request->usage_error = true;
+    }
+  } else if (argument == u"--no-solve") {
+    request->solve.reset();
+  } else if (argument == u"--template") {
+    request->choice = KindChoice::Template;
+  } else if (argument == u"--stages") {
+    request->choice = KindChoice::Stages;
+  } else if (argument.size() > 1 && argument.front() == u'-') {
+    request->usage_error = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 std::u16string_view SeverityText(Finding::Severity severity) {
   return severity == Finding::Severity::Error ? kErrorWord : kWarningWord;
 }
@@ -128,30 +156,39 @@ CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
   CheckRequest request;
   bool options = true;
   for (size_t i = 0; i < arguments.size(); ++i) {
-    const std::u16string& argument = arguments[i];
-    if (options && argument == u"--") {
+    if (options && arguments[i] == u"--") {
       options = false;
-    } else if (options && argument == u"--solve-seconds") {
-      std::optional<SolveBudget> budget;
-      if (i + 1 < arguments.size()) budget = BudgetOf(arguments[++i]);
-      if (budget) {
-        request.solve = budget;
-      } else {
-        request.usage_error = true;
-      }
-    } else if (options && argument == u"--no-solve") {
-      request.solve.reset();
-    } else if (options && argument == u"--template") {
-      request.choice = KindChoice::Template;
-    } else if (options && argument == u"--stages") {
-      request.choice = KindChoice::Stages;
-    } else if (options && argument.size() > 1 && argument.front() == u'-') {
-      request.usage_error = true;
-    } else {
-      request.paths.push_back(argument);
+    } else if (!options || !TakeOption(arguments, &i, &request)) {
+      request.paths.push_back(arguments[i]);
     }
   }
   if (request.paths.empty()) request.paths.push_back(TemplatePath(executable_directory, style));
+  return request;
+}
+
+CheckRequest CheckRequestOfText(std::u16string_view argument_text,
+                                std::u16string_view executable_directory, PathStyle style) {
+  CheckRequest request;
+  std::vector<size_t> starts;
+  std::vector<std::u16string> arguments = SplitArgumentText(argument_text, &starts);
+  // The options come first; a quoted argument is the file.
+  size_t i = 0;
+  for (; i < arguments.size() && argument_text[starts[i]] != u'"'; ++i) {
+    if (arguments[i] == u"--") {
+      ++i;
+      break;
+    }
+    if (!TakeOption(arguments, &i, &request)) break;
+  }
+  // Only the budget's options: one box reports one file, of the kind it is.
+  if (request.choice != KindChoice::Detect) request.usage_error = true;
+  std::u16string_view file;
+  if (i == 0) {
+    file = argument_text;
+  } else if (i < arguments.size()) {
+    file = argument_text.substr(starts[i]);
+  }
+  request.paths.push_back(CheckedPath(file, executable_directory, style));
   return request;
 }
 

@@ -66,9 +66,18 @@ inline constexpr std::chrono::seconds kMaxSolveTime{1'000'000};
 CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
                             std::u16string_view executable_directory, PathStyle style);
 
-/// The file the Windows program reads: the argument text or, without one,
-/// the "template.dat" beside the executable. A dropped file whose name
-/// holds a blank comes in quotation marks, which are taken off.
+/// The request of the Windows program's argument text: the options of
+/// CheckRequestOf that set the budget, split as Windows splits arguments
+/// and before the file; then "--", or an argument in quotation marks, or
+/// any other that is no option, starts the file, which is the rest of the
+/// text as CheckedPath takes it. One file, detected; "--template",
+/// "--stages" and what CheckRequestOf refuses are usage errors.
+CheckRequest CheckRequestOfText(std::u16string_view argument_text,
+                                std::u16string_view executable_directory, PathStyle style);
+
+/// The file of an argument text without options: the text or, without
+/// one, the "template.dat" beside the executable. A dropped file whose
+/// name holds a blank comes in quotation marks, which are taken off.
 std::u16string CheckedPath(std::u16string_view argument_text,
                            std::u16string_view executable_directory, PathStyle style);
 

@@ -116,6 +116,61 @@ TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
   EXPECT_EQ(CheckedPath(u"\"x\"", u"/opt/q", PathStyle::Posix), u"\"x\"");
 }
 
+TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
+  using std::chrono::milliseconds;
+  const std::optional<milliseconds> ten = std::chrono::seconds(10), no_solve;
+  const std::u16string beside = u"C:\\q\\template.dat", usage = u"(usage)";
+  struct Case {
+    std::u16string text;
+    std::u16string path;  // or `usage`
+    std::optional<milliseconds> budget;
+  };
+  const Case cases[] = {
+      // Without options, the text is the file as it always was.
+      {u"", beside, ten},
+      {u"C:\\a b\\s.dat", u"C:\\a b\\s.dat", ten},
+      {u"\"C:\\a b\\s.dat\"", u"C:\\a b\\s.dat", ten},
+      {u"\"C:\\-a\\-s.dat\"", u"C:\\-a\\-s.dat", ten},
+      {u"\"--no-solve\"", u"--no-solve", ten},  // quoted: a file
+      {u"-", u"-", ten},
+      // Options, then the rest of the text, quoted or not.
+      {u"--solve-seconds 60 \"C:\\パス\\stages.dat\"", u"C:\\パス\\stages.dat", milliseconds(60000)},
+      {u"--solve-seconds\t0.5  C:\\a b\\s.dat", u"C:\\a b\\s.dat", milliseconds(500)},
+      {u"--no-solve \"C:\\a b\\s.dat\"", u"C:\\a b\\s.dat", no_solve},
+      {u"--solve-seconds 3 --no-solve s.dat", u"s.dat", no_solve},
+      {u"--no-solve --solve-seconds \"3\" s.dat", u"s.dat", milliseconds(3000)},
+      {u"--no-solve \"-s.dat\"", u"-s.dat", no_solve},
+      {u"--no-solve -- -s.dat", u"-s.dat", no_solve},
+      {u"-- --no-solve", u"--no-solve", ten},
+      {u"s.dat --no-solve", u"s.dat --no-solve", ten},  // options come first
+      // No file: the template beside the program.
+      {u"--no-solve", beside, no_solve},
+      {u"--solve-seconds 2 -- ", beside, milliseconds(2000)},
+      // Unknown options, bad values, the kind options.
+      {u"-x s.dat", usage, ten},
+      {u"-s.dat", usage, ten},
+      {u"--solve-seconds", usage, ten},
+      {u"--solve-seconds 0 s.dat", usage, ten},
+      {u"--solve-seconds ten s.dat", usage, ten},
+      {u"--solve-seconds \"\" s.dat", usage, ten},
+      {u"--solve-seconds s.dat", usage, ten},
+      {u"--stages s.dat", usage, ten},
+      {u"--no-solve --template", usage, ten},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    CheckRequest request = CheckRequestOfText(cases[i].text, u"C:\\q", PathStyle::Windows);
+    EXPECT_EQ(request.usage_error, cases[i].path == usage);
+    if (request.usage_error || cases[i].path == usage) continue;
+    EXPECT_EQ(request.choice, KindChoice::Detect);
+    EXPECT_EQ(request.paths, std::vector<std::u16string>{cases[i].path});
+    ASSERT_EQ(request.solve.has_value(), cases[i].budget.has_value());
+    if (request.solve) {
+      EXPECT_EQ(request.solve->time, *cases[i].budget);
+    }
+  }
+}
+
 TEST(CheckFile, ReportsLineByLineOrInOneBox) {
   CheckReport report;
   report.path = u"C:\\s.dat";

@@ -158,6 +158,9 @@ inline constexpr char16_t kBoxMoreText[] = u"ほかに {1} 件あります";
 inline constexpr char16_t kUsageText[] =
     u"使いかた: quarnel-check [--template | --stages] [--solve-seconds 秒数 | --no-solve] "
     u"[ファイル...]";
+/// The Windows program's box, for an argument text it does not take.
+inline constexpr char16_t kBoxUsageText[] =
+    u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]";
 inline constexpr char16_t kCannotWriteOutputText[] = u"quarnel-check: 標準出力に書きこめません";
 
 }  // namespace quarnel

@@ -9,7 +9,8 @@
 #   | dragged_path_with_blanks | dropped_several | dropped_several_with_failures
 #   | stage_file_held_open | long_path | long_file_name
 #           (EXE is quarnel.exe); check_findings | check_stage_findings
-#   | check_stage_verdicts | check_stages_unique | check_clean (quarnel-check.exe)
+#   | check_stage_verdicts | check_stages_unique | check_clean | check_options
+#           (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
 # page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
 set -euo pipefail
@@ -260,6 +261,22 @@ case $scenario in
       expect_end 1
     fi
     expect_files stages.dat "my $file"
+    ;;
+  check_options)
+    # Options before a quoted file, as a shortcut gives them: without
+    # solving, only the stage without a grid is left of the verdicts' file;
+    # a bad budget shows the usage instead.
+    case_dir=$source_dir/testing/check_data/stage_verdicts
+    cp "$case_dir/input/s.dat" "$work/run/my s.dat"
+    start_windows_program "$program" '--no-solve "my s.dat"'
+    want=$(printf 'my s.dat (Shift_JIS, CR LF)\n'; sed -nE 's/^s\.dat:(13): /\1 行目: /p' "$case_dir/stdout")
+    expect_box Quarnel "$want" check_no_solve || true
+    expect_end 1
+    start_windows_program "$program" '--solve-seconds 0 "my s.dat"'
+    expect_box エラー "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]" \
+      check_usage || true
+    expect_end 2
+    expect_files stages.dat "my s.dat"
     ;;
   check_clean)
     # Without an argument it checks the template beside itself.
