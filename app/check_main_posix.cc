@@ -33,7 +33,9 @@ int main(int argc, char** argv) {
   }
   CheckStatus status = CheckStatus::Clean;
   for (const std::u16string& path : request.paths) {
-    quarnel::CheckReport report = quarnel::CheckFile(*files, *code_page, path, request.choice);
+    quarnel::CheckReport report =
+        quarnel::CheckFile(*files, *code_page, path, request.choice,
+                           request.solve ? &*request.solve : nullptr);
     for (const std::u16string& line : quarnel::ReportLines(report)) WriteLine(line, stdout);
     status = quarnel::Worse(status, report.status);
   }

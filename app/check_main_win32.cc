@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 #include "check/check_file.h"
+#include "check/check_messages.h"
 #include "platform/platform.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -14,11 +15,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     auto process = quarnel::MakeSystemProcessInfo();
     auto files = quarnel::MakeSystemFileSystem();
     auto code_page = quarnel::MakeSystemCodePage();
-    // A dropped file of either kind: a template or a stage file.
-    std::u16string path = quarnel::CheckedPath(
+    // A dropped file of either kind: a template or a stage file, whose
+    // stages are solved within the default budget unless options before
+    // the file say otherwise.
+    quarnel::CheckRequest request = quarnel::CheckRequestOfText(
         process->ArgumentText(), process->ExecutableDirectory(), files->Style());
+    if (request.usage_error) {
+      boxes->Show(quarnel::kBoxUsageText, quarnel::kErrorTitle);
+      return static_cast<int>(quarnel::CheckStatus::Usage);
+    }
     quarnel::CheckReport report =
-        quarnel::CheckFile(*files, *code_page, path, quarnel::KindChoice::Detect);
+        quarnel::CheckFile(*files, *code_page, request.paths.front(), request.choice,
+                           request.solve ? &*request.solve : nullptr);
     boxes->Show(quarnel::ReportBoxText(report), quarnel::kAppTitle);
     return static_cast<int>(report.status);
   } catch (const std::bad_alloc&) {

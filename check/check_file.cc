@@ -9,6 +9,7 @@
 #include "check/template_check.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
+#include "platform/command_line.h"
 #include "platform/utf8.h"
 #include "text/gtstr.h"
 
@@ -40,9 +41,11 @@ std::u16string HowRead(const CheckReport& report) {
 
 std::u16string CleanText(const CheckReport& report) {
   if (report.kind == FileKind::Stages) {
-    return FillText(kStagesCleanText, {report.path,
-                                       DecimalText(static_cast<long long>(report.stage_count)),
-                                       HowRead(report)});
+    // Without findings, every stage of a solved file has a grid and one solution.
+    const bool all_unique = report.solved && report.stage_count > 0;
+    return FillText(all_unique ? kStagesUniqueText : kStagesCleanText,
+                    {report.path, DecimalText(static_cast<long long>(report.stage_count)),
+                     HowRead(report)});
   }
   return FillText(kTemplateCleanText, {report.path, HowRead(report)});
 }
@@ -88,6 +91,60 @@ void AddReadingFindings(std::string_view file_bytes, const TextFile& file, CodeP
                                   {as_code_page, DecodeUtf8(line)}));
 }
 
+// "--solve-seconds"'s N: seconds, more than 0, with a decimal fraction
+// if need be ("0.5"); digits past nanoseconds count for nothing.
+std::optional<SolveBudget> BudgetOf(std::u16string_view text) {
+  size_t dot = text.find(u'.');
+  std::u16string_view whole = text.substr(0, dot);
+  std::u16string_view fraction = dot == std::u16string_view::npos ? u"" : text.substr(dot + 1);
+  auto digits = [](std::u16string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+  };
+  if (whole.empty() || !digits(whole) || !digits(fraction) ||
+      (dot != std::u16string_view::npos && fraction.empty())) {
+    return std::nullopt;
+  }
+  long long seconds = 0;
+  for (char16_t c : whole) {
+    seconds = std::min<long long>(seconds * 10 + (c - u'0'), kMaxSolveTime.count());
+  }
+  long long nanoseconds = 0;
+  for (size_t i = 0; i < 9; ++i) {
+    nanoseconds = nanoseconds * 10 + (i < fraction.size() ? fraction[i] - u'0' : 0);
+  }
+  if (seconds == 0 && nanoseconds == 0) return std::nullopt;
+  auto time = std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds);
+  return SolveBudget{std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+      std::min<std::chrono::nanoseconds>(time, kMaxSolveTime))};
+}
+
+// Takes the option at `arguments[*i]` (with its value, moving `*i` past it)
+// into `request`; false for an argument that is no option: a file. An
+// unknown option or a bad value is a usage error.
+bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckRequest* request) {
+  const std::u16string& argument = arguments[*i];
+  if (argument == u"--solve-seconds") {
+    std::optional<SolveBudget> budget;
+    if (*i + 1 < arguments.size()) budget = BudgetOf(arguments[++*i]);
+    if (budget) {
+      request->solve = budget;
+    } else {
+      request->usage_error = true;
+    }
+  } else if (argument == u"--no-solve") {
+    request->solve.reset();
+  } else if (argument == u"--template") {
+    request->choice = KindChoice::Template;
+  } else if (argument == u"--stages") {
+    request->choice = KindChoice::Stages;
+  } else if (argument.size() > 1 && argument.front() == u'-') {
+    request->usage_error = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 std::u16string_view SeverityText(Finding::Severity severity) {
   return severity == Finding::Severity::Error ? kErrorWord : kWarningWord;
 }
@@ -98,20 +155,40 @@ CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
                             std::u16string_view executable_directory, PathStyle style) {
   CheckRequest request;
   bool options = true;
-  for (const std::u16string& argument : arguments) {
-    if (options && argument == u"--") {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (options && arguments[i] == u"--") {
       options = false;
-    } else if (options && argument == u"--template") {
-      request.choice = KindChoice::Template;
-    } else if (options && argument == u"--stages") {
-      request.choice = KindChoice::Stages;
-    } else if (options && argument.size() > 1 && argument.front() == u'-') {
-      request.usage_error = true;
-    } else {
-      request.paths.push_back(argument);
+    } else if (!options || !TakeOption(arguments, &i, &request)) {
+      request.paths.push_back(arguments[i]);
     }
   }
   if (request.paths.empty()) request.paths.push_back(TemplatePath(executable_directory, style));
+  return request;
+}
+
+CheckRequest CheckRequestOfText(std::u16string_view argument_text,
+                                std::u16string_view executable_directory, PathStyle style) {
+  CheckRequest request;
+  std::vector<size_t> starts;
+  std::vector<std::u16string> arguments = SplitArgumentText(argument_text, &starts);
+  // The options come first; a quoted argument is the file.
+  size_t i = 0;
+  for (; i < arguments.size() && argument_text[starts[i]] != u'"'; ++i) {
+    if (arguments[i] == u"--") {
+      ++i;
+      break;
+    }
+    if (!TakeOption(arguments, &i, &request)) break;
+  }
+  // Only the budget's options: one box reports one file, of the kind it is.
+  if (request.choice != KindChoice::Detect) request.usage_error = true;
+  std::u16string_view file;
+  if (i == 0) {
+    file = argument_text;
+  } else if (i < arguments.size()) {
+    file = argument_text.substr(starts[i]);
+  }
+  request.paths.push_back(CheckedPath(file, executable_directory, style));
   return request;
 }
 
@@ -136,7 +213,7 @@ CheckStatus Worse(CheckStatus a, CheckStatus b) {
 }
 
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice) {
+                      KindChoice choice, const SolveBudget* solve) {
   CheckReport report;
   report.path = path;
   if (!files.IsOrdinaryFile(path)) {
@@ -161,8 +238,9 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
   if (report.kind == FileKind::Template) {
     report.findings = CheckTemplateLines(file.lines);
   } else {
-    StageFileCheck stages = CheckStageLines(file.lines);
+    StageFileCheck stages = CheckStageLines(file.lines, solve);
     report.stage_count = stages.stage_count;
+    report.solved = solve != nullptr;
     report.findings = std::move(stages.findings);
   }
   std::string bytes;

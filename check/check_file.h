@@ -1,7 +1,9 @@
 #ifndef QUARNEL_CHECK_CHECK_FILE_H_
 #define QUARNEL_CHECK_CHECK_FILE_H_
 
+#include <chrono>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,6 +11,7 @@
 
 #include "check/finding.h"
 #include "input/text_encoding.h"
+#include "puzzle/loop_solver.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
@@ -32,6 +35,7 @@ struct CheckReport {
   std::u16string path;
   FileKind kind = FileKind::Template;
   size_t stage_count = 0;  // for a stage file
+  bool solved = false;     // whether its stages were solved
   bool read = false;       // whether the file was read; then how:
   TextEncoding encoding = TextEncoding::CodePage;
   LineEnds line_ends = LineEnds::CrLf;
@@ -43,19 +47,37 @@ struct CheckReport {
 struct CheckRequest {
   KindChoice choice = KindChoice::Detect;
   std::vector<std::u16string> paths;
+  /// The time each stage of a stage file may take to solve; none: the
+  /// stages are not solved.
+  std::optional<SolveBudget> solve = SolveBudget{};
   bool usage_error = false;
 };
 
+/// The longest budget "--solve-seconds" gives; more counts as this.
+inline constexpr std::chrono::seconds kMaxSolveTime{1'000'000};
+
 /// The request of the POSIX program's arguments: "--template" or "--stages"
-/// (the last one counts) force the kind of every file, "--" ends the
-/// options, and without a file the template beside the executable is read.
-/// Any other argument starting with "-" is a usage error.
+/// (the last one counts) force the kind of every file, "--solve-seconds N"
+/// sets the budget of each stage (N seconds, more than 0, a decimal
+/// fraction allowed) and "--no-solve" turns solving off (again the last one
+/// counts), "--" ends the options, and without a file the template beside
+/// the executable is read. Any other argument starting with "-", and an N
+/// that is no such number, is a usage error.
 CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
                             std::u16string_view executable_directory, PathStyle style);
 
-/// The file the Windows program reads: the argument text or, without one,
-/// the "template.dat" beside the executable. A dropped file whose name
-/// holds a blank comes in quotation marks, which are taken off.
+/// The request of the Windows program's argument text: the options of
+/// CheckRequestOf that set the budget, split as Windows splits arguments
+/// and before the file; then "--", or an argument in quotation marks, or
+/// any other that is no option, starts the file, which is the rest of the
+/// text as CheckedPath takes it. One file, detected; "--template",
+/// "--stages" and what CheckRequestOf refuses are usage errors.
+CheckRequest CheckRequestOfText(std::u16string_view argument_text,
+                                std::u16string_view executable_directory, PathStyle style);
+
+/// The file of an argument text without options: the text or, without
+/// one, the "template.dat" beside the executable. A dropped file whose
+/// name holds a blank comes in quotation marks, which are taken off.
 std::u16string CheckedPath(std::u16string_view argument_text,
                            std::u16string_view executable_directory, PathStyle style);
 
@@ -69,15 +91,17 @@ FileKind DetectFileKind(std::u16string_view path, PathStyle style,
 /// `choice` gives. For either kind it also warns about a lone LF in a file
 /// whose lines end at CR LF (it stays in the text), and about a file read
 /// in the code page that is valid UTF-8 too, showing the first line where
-/// the two readings differ both ways.
+/// the two readings differ both ways. With `solve`, a stage file's stages
+/// are solved as loop puzzles within it (CheckStageLines).
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice);
+                      KindChoice choice, const SolveBudget* solve = nullptr);
 
 /// The worse of two statuses.
 CheckStatus Worse(CheckStatus a, CheckStatus b);
 
 /// The report as lines for a terminal, "PATH:LINE: 警告: …", or one line
-/// saying the file is clean and how it was read: " (UTF-8, LF)".
+/// saying the file is clean (for a solved stage file: that each stage has
+/// exactly one solution) and how it was read: " (UTF-8, LF)".
 std::vector<std::u16string> ReportLines(const CheckReport& report);
 
 /// The report as the text of one message box: the path and how it was

@@ -59,19 +59,45 @@ TEST(CheckFile, TellsATemplateFromAStageFile) {
 }
 
 TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
+  using std::chrono::milliseconds;
+  const std::optional<milliseconds> ten = std::chrono::seconds(10), no_solve;
   struct Case {
     std::vector<std::u16string> args;
     KindChoice choice;
     std::vector<std::u16string> paths;
     bool usage_error;
+    std::optional<milliseconds> budget;
   };
   const Case cases[] = {
-      {{}, KindChoice::Detect, {u"/opt/q/template.dat"}, false},
-      {{u"a.dat", u"b c.dat"}, KindChoice::Detect, {u"a.dat", u"b c.dat"}, false},
-      {{u"--stages", u"template.dat"}, KindChoice::Stages, {u"template.dat"}, false},
-      {{u"--stages", u"--template"}, KindChoice::Template, {u"/opt/q/template.dat"}, false},
-      {{u"--", u"--stages", u"-"}, KindChoice::Detect, {u"--stages", u"-"}, false},
-      {{u"-x", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true},
+      {{}, KindChoice::Detect, {u"/opt/q/template.dat"}, false, ten},
+      {{u"a.dat", u"b c.dat"}, KindChoice::Detect, {u"a.dat", u"b c.dat"}, false, ten},
+      {{u"--stages", u"template.dat"}, KindChoice::Stages, {u"template.dat"}, false, ten},
+      {{u"--stages", u"--template"}, KindChoice::Template, {u"/opt/q/template.dat"}, false, ten},
+      {{u"--", u"--stages", u"-"}, KindChoice::Detect, {u"--stages", u"-"}, false, ten},
+      {{u"-x", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      // The budget of each stage, or none.
+      {{u"--solve-seconds", u"60", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, false, milliseconds(60000)},
+      {{u"--solve-seconds", u"0.25"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false, milliseconds(250)},
+      {{u"--solve-seconds", u"007.5"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false, milliseconds(7500)},
+      {{u"--solve-seconds", u"99999999999999999999"}, KindChoice::Detect, {u"/opt/q/template.dat"},
+       false, kMaxSolveTime},
+      {{u"--no-solve", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, false, no_solve},
+      {{u"--no-solve", u"--solve-seconds", u"3"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false,
+       milliseconds(3000)},
+      {{u"--solve-seconds", u"3", u"--no-solve"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false,
+       no_solve},
+      {{u"--", u"--no-solve"}, KindChoice::Detect, {u"--no-solve"}, false, ten},
+      // N is a number of seconds above 0.
+      {{u"--solve-seconds", u"0", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u"0.000", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u"-5", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u"ten", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u"1e3", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u"5.", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u".5", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u"", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"--solve-seconds", u"５", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      {{u"a.dat", u"--solve-seconds"}, KindChoice::Detect, {u"a.dat"}, true, ten},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
@@ -79,10 +105,70 @@ TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
     EXPECT_EQ(request.choice, cases[i].choice);
     EXPECT_EQ(request.paths, cases[i].paths);
     EXPECT_EQ(request.usage_error, cases[i].usage_error);
+    if (cases[i].usage_error) continue;
+    ASSERT_EQ(request.solve.has_value(), cases[i].budget.has_value());
+    if (request.solve) {
+      EXPECT_EQ(request.solve->time, *cases[i].budget);
+    }
   }
   EXPECT_EQ(CheckedPath(u"", u"C:\\q", PathStyle::Windows), u"C:\\q\\template.dat");
   EXPECT_EQ(CheckedPath(u"\"C:\\a b\\s.dat\"", u"C:\\q", PathStyle::Windows), u"C:\\a b\\s.dat");
   EXPECT_EQ(CheckedPath(u"\"x\"", u"/opt/q", PathStyle::Posix), u"\"x\"");
+}
+
+TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
+  using std::chrono::milliseconds;
+  const std::optional<milliseconds> ten = std::chrono::seconds(10), no_solve;
+  const std::u16string beside = u"C:\\q\\template.dat", usage = u"(usage)";
+  struct Case {
+    std::u16string text;
+    std::u16string path;  // or `usage`
+    std::optional<milliseconds> budget;
+  };
+  const Case cases[] = {
+      // Without options, the text is the file as it always was.
+      {u"", beside, ten},
+      {u"C:\\a b\\s.dat", u"C:\\a b\\s.dat", ten},
+      {u"\"C:\\a b\\s.dat\"", u"C:\\a b\\s.dat", ten},
+      {u"\"C:\\-a\\-s.dat\"", u"C:\\-a\\-s.dat", ten},
+      {u"\"--no-solve\"", u"--no-solve", ten},  // quoted: a file
+      {u"-", u"-", ten},
+      // Options, then the rest of the text, quoted or not.
+      {u"--solve-seconds 60 \"C:\\パス\\stages.dat\"", u"C:\\パス\\stages.dat", milliseconds(60000)},
+      {u"--solve-seconds\t0.5  C:\\a b\\s.dat", u"C:\\a b\\s.dat", milliseconds(500)},
+      {u"--no-solve \"C:\\a b\\s.dat\"", u"C:\\a b\\s.dat", no_solve},
+      {u"--solve-seconds 3 --no-solve s.dat", u"s.dat", no_solve},
+      {u"--no-solve --solve-seconds \"3\" s.dat", u"s.dat", milliseconds(3000)},
+      {u"--no-solve \"-s.dat\"", u"-s.dat", no_solve},
+      {u"--no-solve -- -s.dat", u"-s.dat", no_solve},
+      {u"-- --no-solve", u"--no-solve", ten},
+      {u"s.dat --no-solve", u"s.dat --no-solve", ten},  // options come first
+      // No file: the template beside the program.
+      {u"--no-solve", beside, no_solve},
+      {u"--solve-seconds 2 -- ", beside, milliseconds(2000)},
+      // Unknown options, bad values, the kind options.
+      {u"-x s.dat", usage, ten},
+      {u"-s.dat", usage, ten},
+      {u"--solve-seconds", usage, ten},
+      {u"--solve-seconds 0 s.dat", usage, ten},
+      {u"--solve-seconds ten s.dat", usage, ten},
+      {u"--solve-seconds \"\" s.dat", usage, ten},
+      {u"--solve-seconds s.dat", usage, ten},
+      {u"--stages s.dat", usage, ten},
+      {u"--no-solve --template", usage, ten},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    CheckRequest request = CheckRequestOfText(cases[i].text, u"C:\\q", PathStyle::Windows);
+    EXPECT_EQ(request.usage_error, cases[i].path == usage);
+    if (request.usage_error || cases[i].path == usage) continue;
+    EXPECT_EQ(request.choice, KindChoice::Detect);
+    EXPECT_EQ(request.paths, std::vector<std::u16string>{cases[i].path});
+    ASSERT_EQ(request.solve.has_value(), cases[i].budget.has_value());
+    if (request.solve) {
+      EXPECT_EQ(request.solve->time, *cases[i].budget);
+    }
+  }
 }
 
 TEST(CheckFile, ReportsLineByLineOrInOneBox) {
@@ -107,6 +193,14 @@ TEST(CheckFile, ReportsLineByLineOrInOneBox) {
   clean.read = true;
   clean.encoding = TextEncoding::Utf8;
   EXPECT_EQ(ReportBoxText(clean), u"s.dat: 5 ステージ、問題は見つかりませんでした (UTF-8, CR LF)");
+  // Solved and clean: every stage has a grid and exactly one solution.
+  clean.solved = true;
+  EXPECT_EQ(ReportBoxText(clean), u"s.dat: 5 ステージ、すべて解が一つです (UTF-8, CR LF)");
+  EXPECT_EQ(ReportLines(clean),
+            std::vector<std::u16string>{u"s.dat: 5 ステージ、すべて解が一つです (UTF-8, CR LF)"});
+  // A file without stages has nothing to solve.
+  clean.stage_count = 0;
+  EXPECT_EQ(ReportBoxText(clean), u"s.dat: 0 ステージ、問題は見つかりませんでした (UTF-8, CR LF)");
   clean.kind = FileKind::Template;
   clean.encoding = TextEncoding::CodePage;
   clean.line_ends = LineEnds::Lf;
@@ -122,6 +216,7 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
     std::u16string clean;  // the clean line, or
     K kind = K::FileNotFound;  // a finding's kind
     size_t line = 0;           // and its line
+    bool solved = false;       // with the stages solved
   };
   const Case cases[] = {
       {"T\r\n0\r\n", u"s.dat: 1 ステージ、問題は見つかりませんでした (Shift_JIS, CR LF)"},
@@ -135,12 +230,20 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
       // testing/cases/check/).
       {"T\r\n0\r\n*\r\ncaf\xC3\xA9\r\n1\r\n", {}, K::CodePageAlsoUtf8, 4},
       {"T\n0\n\xC3\xA9\n", {}, K::CodePageAlsoUtf8, 3},
+      // Solved, the clean line says so, and keeps how the file was read.
+      {"T\r\n3 \r\n", u"s.dat: 1 ステージ、すべて解が一つです (Shift_JIS, CR LF)", {}, 0, true},
+      {"\xEF\xBB\xBFT\n3 \n*\nU\n　３\n", u"s.dat: 2 ステージ、すべて解が一つです (UTF-8 BOM つき, LF)",
+       {}, 0, true},
+      {"T\r\n0\r\n", {}, K::NoSolution, 1, true},
+      {"T\r\n0\r\n1\n2\r\n3\n", {}, K::MixedLineEnds, 3, true},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     FakePlatform fake;
     fake.files.files[u"s.dat"] = cases[i].bytes;
-    CheckReport report = CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Stages);
+    const SolveBudget budget;
+    CheckReport report = CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Stages,
+                                   cases[i].solved ? &budget : nullptr);
     if (!cases[i].clean.empty()) {
       EXPECT_EQ(Utf8(ReportLines(report).at(0)), Utf8(cases[i].clean));
       continue;

@@ -95,6 +95,18 @@ inline constexpr FindingMessage kFindingMessages[kFindingKindCount] = {
     {FindingKind::TitleAmpersand, Finding::Severity::Warning,
      u"題名の {1} 文字目の「&」は文字参照を始めていないのに手を加えずにページに入るので、"
      u"表示がくずれることがあります。「&amp;」と書いてください"},
+    {FindingKind::SeveralSolutions, Finding::Severity::Warning,
+     u"ステージ {1}「{2}」には解が二つ以上あります。{3}を線が通る解と通らない解があります。"
+     u"手がかりの数字を足して、解を一つにしてください"},
+    {FindingKind::NoSolution, Finding::Severity::Warning,
+     u"ステージ {1}「{2}」には解がありません。どう線を引いても、すべての数字に合う一つの輪になりません。"
+     u"数字を見なおしてください"},
+    {FindingKind::SolveUndetermined, Finding::Severity::Warning,
+     u"ステージ {1}「{2}」は、1 ステージに使える {3} 秒のうちに解が一つかどうか決まりませんでした。"
+     u"時間を増やすには「--solve-seconds 秒数」をつけて調べなおしてください"},
+    {FindingKind::TooLargeToSolve, Finding::Severity::Warning,
+     u"ステージ {1}「{2}」は {3} マスあり、解を調べられる {4} マスより多いので、解は調べませんでした。"
+     u"解が一つか確かめるには、格子を小さくしてください"},
 };
 
 
@@ -122,6 +134,16 @@ inline constexpr char16_t kErrorWord[] = u"エラー";
 inline constexpr char16_t kTemplateCleanText[] = u"{1}: 問題は見つかりませんでした{2}";
 /// "{1}" the path, "{2}" the number of stages, "{3}" how it was read.
 inline constexpr char16_t kStagesCleanText[] = u"{1}: {2} ステージ、問題は見つかりませんでした{3}";
+/// "{1}" the path, "{2}" the number of stages, each with exactly one
+/// solution, "{3}" how it was read.
+inline constexpr char16_t kStagesUniqueText[] = u"{1}: {2} ステージ、すべて解が一つです{3}";
+/// A side of a cell, where two solutions differ: "{1}" the row, "{2}" the
+/// column, from 1, "{3}" which side (kTopSide, …).
+inline constexpr char16_t kCellSideText[] = u"{1} 行 {2} 列のマスの{3}の辺";
+inline constexpr char16_t kTopSide[] = u"上";
+inline constexpr char16_t kBottomSide[] = u"下";
+inline constexpr char16_t kLeftSide[] = u"左";
+inline constexpr char16_t kRightSide[] = u"右";
 /// The encoding and the line ends a file was read in, "{1}" and "{2}".
 inline constexpr char16_t kHowReadText[] = u" ({1}, {2})";
 inline constexpr char16_t kCodePageName[] = u"Shift_JIS";
@@ -134,7 +156,11 @@ inline constexpr char16_t kBoxLineText[] = u"{1} 行目: ";
 inline constexpr char16_t kBoxMoreText[] = u"ほかに {1} 件あります";
 /// Standard error, for arguments the checker does not take.
 inline constexpr char16_t kUsageText[] =
-    u"使いかた: quarnel-check [--template | --stages] [ファイル...]";
+    u"使いかた: quarnel-check [--template | --stages] [--solve-seconds 秒数 | --no-solve] "
+    u"[ファイル...]";
+/// The Windows program's box, for an argument text it does not take.
+inline constexpr char16_t kBoxUsageText[] =
+    u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]";
 inline constexpr char16_t kCannotWriteOutputText[] = u"quarnel-check: 標準出力に書きこめません";
 
 }  // namespace quarnel

@@ -38,7 +38,8 @@ TEST(CheckMessages, EveryTextHasItsGapsAndSaysWhatToDo) {
       {K::StageDroppedAtEnd, 1}, {K::BlankCell, 2}, {K::BlankCells, 3},
       {K::TrailingEmptyRows, 1}, {K::RaggedRows, 4}, {K::SeparatorText, 1},
       {K::FullWidthSeparator, 0}, {K::IndentedSeparator, 0}, {K::TitleLessThan, 1},
-      {K::TitleAmpersand, 1},
+      {K::TitleAmpersand, 1}, {K::SeveralSolutions, 3}, {K::NoSolution, 2},
+      {K::SolveUndetermined, 3}, {K::TooLargeToSolve, 4},
   };
   ASSERT_EQ(std::size(wants), kFindingKindCount);
   for (const Want& want : wants) {

@@ -47,8 +47,13 @@ enum class FindingKind {
   IndentedSeparator,
   TitleLessThan,
   TitleAmpersand,
+  // Stage files as loop puzzles.
+  SeveralSolutions,
+  NoSolution,
+  SolveUndetermined,
+  TooLargeToSolve,
 };
-inline constexpr size_t kFindingKindCount = 32;
+inline constexpr size_t kFindingKindCount = 36;
 
 /// A thing in a file that will not work as written.
 struct Finding {
@@ -59,6 +64,7 @@ struct Finding {
   std::u16string text;
   // Where on the page a stage file's finding lands, for those that name it
   // (0 otherwise): the stage's number, the grid row and the cell, from 1.
+  // For several solutions: a cell one of whose sides the two differ on.
   size_t stage = 0;
   size_t row = 0;
   size_t column = 0;

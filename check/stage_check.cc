@@ -1,10 +1,13 @@
 #include "check/stage_check.h"
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
 #include <string>
 
 #include "check/check_messages.h"
 #include "text/gtstr.h"
+#include "text/lines.h"
 #include "text/width.h"
 
 namespace quarnel {
@@ -48,6 +51,29 @@ bool StartsReference(std::u16string_view s, size_t amp) {
 
 std::u16string Number(size_t n) { return DecimalText(static_cast<long long>(n)); }
 
+// A budget in seconds as the user gave it: "10", "0.5".
+std::u16string SecondsText(std::chrono::steady_clock::duration time) {
+  constexpr long long kPerSecond = 1'000'000'000;
+  long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time).count();
+  std::u16string text = DecimalText(ns / kPerSecond);
+  if (ns % kPerSecond != 0) {
+    std::u16string fraction = DecimalText(kPerSecond + ns % kPerSecond).substr(1);
+    while (fraction.back() == u'0') fraction.pop_back();
+    text += u"." + fraction;
+  }
+  return text;
+}
+
+std::u16string_view SideWord(CellSide::Side side) {
+  switch (side) {
+    case CellSide::Side::Top: return kTopSide;
+    case CellSide::Side::Bottom: return kBottomSide;
+    case CellSide::Side::Left: return kLeftSide;
+    case CellSide::Side::Right: return kRightSide;
+  }
+  return {};
+}
+
 // The cells a grid line's character makes: its half-width form, one cell
 // per code unit (a voiced katakana makes two).
 std::u16string CellsOf(char16_t c) { return ToHalfWidth(std::u16string_view(&c, 1)); }
@@ -82,7 +108,7 @@ struct StageLines {
 
 class StageChecker {
  public:
-  explicit StageChecker(Lines lines) : lines_(lines) {}
+  StageChecker(Lines lines, const SolveBudget* solve) : lines_(lines), solve_(solve) {}
 
   StageFileCheck Run() {
     for (size_t i = 0; i < lines_.size(); ++i) {
@@ -110,7 +136,7 @@ class StageChecker {
       if (IsSeparator(lines_[i])) continue;
       if (auto kind = FalseSeparator(lines_[i])) findings_.push_back(MakeFinding(*kind, i + 1));
     }
-    return {count_, SortedByLine(std::move(findings_), lines_.size())};
+    return {count_, unique_count_, SortedByLine(std::move(findings_), lines_.size())};
   }
 
  private:
@@ -132,7 +158,8 @@ class StageChecker {
                                         {Number(stage_.number), Title()}));
         findings_.back().stage = stage_.number;
       } else {
-        CheckGrid();
+        size_t width = CheckGrid();
+        if (solve_ != nullptr) Solve(width);
       }
     }
     previous_separator_ = separator_line;
@@ -181,9 +208,60 @@ class StageChecker {
     }
   }
 
+  // Solves the stage's grid, `width` cells wide, as the page draws it: the
+  // rows folded to half width, as the renderer gets them, cut into grid
+  // lines again. A grid too large to solve is not copied.
+  void Solve(size_t width) {
+    const unsigned long long height = stage_.rows.size();
+    if (width > 0 && height > kMaxSolvedCells / width) {
+      AddStageFinding(MakeFinding(
+          FindingKind::TooLargeToSolve, stage_.title_line,
+          {Number(stage_.number), Title(), DecimalText(static_cast<long long>(width * height)),
+           DecimalText(static_cast<long long>(kMaxSolvedCells))}));
+      return;
+    }
+    std::u16string body;
+    for (size_t index : stage_.rows) {
+      if (!body.empty()) body += u"\r\n";
+      body += ToHalfWidth(lines_[index]);
+    }
+    const Board board = BoardFromLines(GridLines(body));
+    const Verdict verdict = quarnel::Solve(board, *solve_);
+    switch (verdict.outcome) {
+      case Verdict::Outcome::Unique:
+        ++unique_count_;
+        break;
+      case Verdict::Outcome::Several: {
+        const CellSide side = SideOfEdge(board, verdict.difference);
+        Finding finding = MakeFinding(
+            FindingKind::SeveralSolutions, stage_.title_line,
+            {Number(stage_.number), Title(),
+             FillText(kCellSideText, {Number(side.row), Number(side.column), SideWord(side.side)})});
+        finding.row = side.row;
+        finding.column = side.column;
+        AddStageFinding(std::move(finding));
+        break;
+      }
+      case Verdict::Outcome::None:
+        AddStageFinding(MakeFinding(FindingKind::NoSolution, stage_.title_line,
+                                    {Number(stage_.number), Title()}));
+        break;
+      case Verdict::Outcome::Undetermined:
+        AddStageFinding(MakeFinding(FindingKind::SolveUndetermined, stage_.title_line,
+                                    {Number(stage_.number), Title(), SecondsText(solve_->time)}));
+        break;
+    }
+  }
+
+  void AddStageFinding(Finding finding) {
+    finding.stage = stage_.number;
+    findings_.push_back(std::move(finding));
+  }
+
   // The cells of each row, rows that end the grid empty, and rows shorter
-  // than the widest, which the renderer pads with blank cells.
-  void CheckGrid() {
+  // than the widest, which the renderer pads with blank cells. Returns the
+  // grid's width in cells.
+  size_t CheckGrid() {
     const std::vector<size_t>& rows = stage_.rows;
     size_t filled = rows.size();
     while (filled > 0 && lines_[rows[filled - 1]].empty()) --filled;
@@ -211,6 +289,7 @@ class StageChecker {
       findings_.back().row = widest + 1;
       findings_.back().column = widths[widest];
     }
+    return filled == 0 ? 0 : widths[widest];
   }
 
   // Checks the cells of grid row `r` and returns its width in cells.
@@ -247,14 +326,28 @@ class StageChecker {
   }
 
   Lines lines_;
+  const SolveBudget* solve_;
   std::vector<Finding> findings_;
   StageLines stage_;
   size_t count_ = 0;
+  size_t unique_count_ = 0;
   size_t previous_separator_ = 0;
 };
 
 }  // namespace
 
-StageFileCheck CheckStageLines(Lines lines) { return StageChecker(lines).Run(); }
+CellSide SideOfEdge(const Board& board, EdgePlace place) {
+  const size_t row = static_cast<size_t>(place.row), column = static_cast<size_t>(place.column);
+  if (place.horizontal) {
+    if (place.row < board.height) return {row + 1, column + 1, CellSide::Side::Top};
+    return {row, column + 1, CellSide::Side::Bottom};
+  }
+  if (place.column < board.width) return {row + 1, column + 1, CellSide::Side::Left};
+  return {row + 1, column, CellSide::Side::Right};
+}
+
+StageFileCheck CheckStageLines(Lines lines, const SolveBudget* solve) {
+  return StageChecker(lines, solve).Run();
+}
 
 }  // namespace quarnel

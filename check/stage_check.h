@@ -7,14 +7,35 @@
 #include <vector>
 
 #include "check/finding.h"
+#include "puzzle/board.h"
+#include "puzzle/loop_solver.h"
 
 namespace quarnel {
 
 /// What the check of a stage file's lines found.
 struct StageFileCheck {
   size_t stage_count = 0;  // the stages Quarnel puts on the page, empty ones included
+  size_t unique_count = 0;  // when solved: the stages with exactly one solution
   std::vector<Finding> findings;  // by line
 };
+
+/// The most cells a stage may have for the checker to solve it: the search
+/// holds a few dozen bytes per cell, so this bounds its memory, however
+/// long the lines of a ragged grid.
+inline constexpr unsigned long long kMaxSolvedCells = 250'000;
+
+/// A side of a cell, as a finding names it: the cell's row and column, from 1.
+struct CellSide {
+  enum class Side { Top, Bottom, Left, Right };
+  size_t row = 0;
+  size_t column = 0;
+  Side side = Side::Top;
+  bool operator==(const CellSide&) const = default;
+};
+/// The edge at `place` of `board` as a side of a cell on the board: the
+/// top or left side of its cell, or the bottom or right side of the frame's
+/// last row or column.
+CellSide SideOfEdge(const Board& board, EdgePlace place);
 
 /// Checks the lines of a stage file against the rules Quarnel reads them
 /// by: titles that look like grid lines, empty and dropped stages, cells
@@ -22,7 +43,13 @@ struct StageFileCheck {
 /// lengths, separators that are not, text a separator ignores, and titles
 /// whose text can break the markup. Every finding is a warning: Quarnel
 /// converts any stage file it can read.
-StageFileCheck CheckStageLines(std::span<const std::u16string_view> lines);
+///
+/// With `solve`, each stage that has a grid is also solved as a loop puzzle
+/// within that budget, as the page draws it: a stage with several
+/// solutions, none, one the budget could not settle, or more than
+/// kMaxSolvedCells cells has a finding on its title line.
+StageFileCheck CheckStageLines(std::span<const std::u16string_view> lines,
+                               const SolveBudget* solve = nullptr);
 
 }  // namespace quarnel
 

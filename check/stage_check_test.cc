@@ -8,6 +8,7 @@
 
 #include "input/stage_list.h"
 #include "input/template_store.h"
+#include "puzzle/stage_board.h"
 #include "render/build_document.h"
 #include "text/gtstr.h"
 #include "testing/fake_platform.h"
@@ -26,6 +27,17 @@ struct Found {
 
 std::ostream& operator<<(std::ostream& out, const Found& f) {
   return out << "{" << static_cast<int>(f.kind) << ", " << f.line << "}";
+}
+
+// The findings' kinds and lines are `want`; their texts show on failure.
+void ExpectFound(const std::vector<Finding>& findings, const std::vector<Found>& want) {
+  std::vector<Found> seen;
+  std::string texts;
+  for (const Finding& f : findings) {
+    seen.push_back({f.kind, f.line});
+    texts += Utf8(f.text) + "\n";
+  }
+  EXPECT_EQ(seen, want) << texts;
 }
 
 TEST(StageCheck, FindsWhatQuarnelReadsOtherwiseThanMeant) {
@@ -69,13 +81,7 @@ TEST(StageCheck, FindsWhatQuarnelReadsOtherwiseThanMeant) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     Lines views(cases[i].lines.begin(), cases[i].lines.end());
     StageFileCheck check = CheckStageLines(views);
-    std::vector<Found> seen;
-    std::string texts;
-    for (const Finding& f : check.findings) {
-      seen.push_back({f.kind, f.line});
-      texts += Utf8(f.text) + "\n";
-    }
-    EXPECT_EQ(seen, cases[i].want) << texts;
+    ExpectFound(check.findings, cases[i].want);
     // The count is the renderer's.
     StageList stages;
     ParseStages(views, &stages);
@@ -101,6 +107,94 @@ TEST(StageCheck, NamesTheCellsTheRowsAndTheWidestRow) {
   EXPECT_EQ(findings[2].kind, K::TrailingEmptyRows);
   EXPECT_EQ(findings[2].line, 5u);
   EXPECT_EQ(findings[2].row, 4u);
+}
+
+// ---- Each stage as a loop puzzle ------------------------------------------
+
+TEST(StageCheck, SolvesEachStageWithAGridAsThePageDrawsIt) {
+  const SolveBudget enough;
+  const SolveBudget none{std::chrono::seconds(0)};
+  std::vector<std::u16string> square(200, std::u16string(200, u' '));
+  square.insert(square.begin(), u"Square");
+  // A long row over short ones: the page pads them all to its width.
+  std::vector<std::u16string> ragged(300, u"3");
+  ragged.insert(ragged.begin(), {u"Ragged", std::u16string(1000, u' ')});
+  struct Case {
+    std::vector<std::u16string> lines;
+    const SolveBudget* budget;
+    std::vector<Found> want;
+    size_t unique;
+  };
+  const Case cases[] = {
+      // A 3 beside a cell without clue: the loop goes round both.
+      {{u"One", u"3 "}, &enough, {}, 1},
+      {{u"One", u"３　"}, &enough, {}, 1},  // full width
+      {{u"None", u"3"}, &enough, {{K::NoSolution, 1}}, 0},  // a cell alone has four sides
+      {{u"One", u"x"}, &enough, {{K::BlankCell, 2}}, 1},  // a cell without clue
+      {{u"None", u"0"}, &enough, {{K::NoSolution, 1}}, 0},
+      {{u"Two", u"  "}, &enough, {{K::SeveralSolutions, 1}}, 0},
+      // ガ folds to two cells, either of which may be the loop.
+      {{u"Two", u"ガ"}, &enough, {{K::SeveralSolutions, 1}, {K::BlankCells, 2}}, 0},
+      // A row shorter than the widest has no clues past its end.
+      // An empty row at the end is a row of cells without clue: the loop
+      // can go round the cell below the blank one only then.
+      {{u"Padded", u"0 ", u""}, &enough, {{K::TrailingEmptyRows, 3}}, 1},
+      {{u"A", u"3 ", u"*", u"B", u"0", u"*", u"", u"C", u"", u" 3", u"*", u"D"}, &enough,
+       {{K::NoSolution, 4}, {K::StageDroppedAtEnd, 12}}, 2},
+      // A stage without a grid has its own finding and no verdict.
+      {{u"T", u"", u"*", u"U", u"3 "}, &enough, {{K::EmptyStageWithoutGrid, 1}}, 1},
+      {{u"One", u"3"}, &none, {{K::SolveUndetermined, 1}}, 0},
+      {{u"One", u"3"}, nullptr, {}, 0},
+      {square, &none, {{K::SolveUndetermined, 1}}, 0},
+      {ragged, &enough, {{K::TooLargeToSolve, 1}, {K::RaggedRows, 3}}, 0},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    Lines views(cases[i].lines.begin(), cases[i].lines.end());
+    StageFileCheck check = CheckStageLines(views, cases[i].budget);
+    ExpectFound(check.findings, cases[i].want);
+    EXPECT_EQ(check.unique_count, cases[i].unique);
+  }
+}
+
+TEST(StageCheck, NamesTheStageTheBudgetAndWhereTwoSolutionsDiffer) {
+  std::vector<std::u16string> lines = {u"Pair", u"ガ", u"*", u"Slow", u"3"};
+  Lines views(lines.begin(), lines.end());
+  const SolveBudget none{std::chrono::seconds(0)};
+  std::vector<Finding> findings = CheckStageLines(views, &none).findings;
+  ASSERT_EQ(findings.size(), 3u);
+  EXPECT_NE(findings[0].text.find(u"ステージ 1「Pair」は、1 ステージに使える 0 秒のうちに"),
+            std::u16string::npos) << Utf8(findings[0].text);
+  EXPECT_NE(findings[0].text.find(u"--solve-seconds"), std::u16string::npos);
+  EXPECT_EQ(findings[2].stage, 2u);
+
+  const SolveBudget half{std::chrono::milliseconds(500)};
+  findings = CheckStageLines(std::span(views).first(2), &half).findings;
+  ASSERT_EQ(findings.size(), 2u);
+  const Finding& several = findings[0];
+  EXPECT_EQ(several.kind, K::SeveralSolutions);
+  EXPECT_EQ(several.stage, 1u);
+  EXPECT_EQ(several.row, 1u);
+  ASSERT_GE(several.column, 1u);
+  ASSERT_LE(several.column, 2u);
+  EXPECT_NE(several.text.find(u"ステージ 1「Pair」には解が二つ以上あります。1 行 " +
+                              DecimalText(static_cast<long long>(several.column)) + u" 列のマスの"),
+            std::u16string::npos) << Utf8(several.text);
+}
+
+TEST(StageCheck, NamesAnEdgeAsASideOfACellOnTheBoard) {
+  const Board board = Board::Empty(3, 2);
+  using S = CellSide::Side;
+  struct Case { EdgePlace place; CellSide want; };
+  const Case cases[] = {
+      {{true, 0, 0}, {1, 1, S::Top}},     {{true, 1, 2}, {2, 3, S::Top}},
+      {{true, 2, 1}, {2, 2, S::Bottom}},  // the frame's bottom
+      {{false, 0, 0}, {1, 1, S::Left}},   {{false, 1, 2}, {2, 3, S::Left}},
+      {{false, 1, 3}, {2, 3, S::Right}},  // the frame's right side
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SideOfEdge(board, c.place), c.want) << c.place.horizontal << c.place.row << c.place.column;
+  }
 }
 
 // ---- The checker agrees with the renderer ----------------------------------
@@ -195,6 +289,25 @@ TEST(StageCheck, AgreesWithTheRendererOnRandomStageFiles) {
     ParseStages(views, &stages);
     std::u16string page = BuildDocument(store, stages, u"s.dat");
     StageFileCheck check = CheckStageLines(views);
+    // The stages solved are the renderer's: the verdict on each is that of
+    // the board the page draws.
+    const SolveBudget budget;
+    StageFileCheck solved = CheckStageLines(views, &budget);
+    std::vector<K> verdicts(check.stage_count + 1, K::FileNotFound);
+    for (const Finding& f : solved.findings) {
+      if (f.kind == K::SeveralSolutions || f.kind == K::NoSolution) verdicts[f.stage] = f.kind;
+    }
+    size_t unique = 0;
+    for (size_t s = 1; s <= stages.size(); ++s) {
+      if (!Shown(page, s).shown) continue;
+      const Verdict verdict = Solve(BoardFromStage(stages[s - 1]));
+      unique += verdict.outcome == Verdict::Outcome::Unique;
+      EXPECT_EQ(verdicts[s], verdict.outcome == Verdict::Outcome::Several ? K::SeveralSolutions
+                             : verdict.outcome == Verdict::Outcome::None  ? K::NoSolution
+                                                                          : K::FileNotFound)
+          << "stage " << s;
+    }
+    EXPECT_EQ(solved.unique_count, unique);
 
     ASSERT_TRUE(page.starts_with(u"N=" + DecimalText(static_cast<long long>(check.stage_count)) + u"\r\n"));
     std::vector<bool> flagged_empty(check.stage_count + 1);

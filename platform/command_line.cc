@@ -20,11 +20,13 @@ std::u16string ArgumentTextOf(std::u16string_view command_line) {
   return std::u16string(command_line.substr(i));
 }
 
-std::vector<std::u16string> SplitArgumentText(std::u16string_view text) {
+std::vector<std::u16string> SplitArgumentText(std::u16string_view text,
+                                              std::vector<size_t>* starts) {
   std::vector<std::u16string> arguments;
   size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   while (i < text.size()) {
+    if (starts) starts->push_back(i);
     std::u16string argument;
     bool quoted = false;
     size_t backslashes = 0;

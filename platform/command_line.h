@@ -21,7 +21,9 @@ std::u16string ArgumentTextOf(std::u16string_view command_line);
 /// makes the mark literal; other backslashes stay. Inside a quoted part,
 /// each third of a run of marks (counting the one that opened it) is a
 /// literal mark. Blanks at either end make no argument; "" is an empty one.
-std::vector<std::u16string> SplitArgumentText(std::u16string_view text);
+/// With `starts`, where each argument starts in the text.
+std::vector<std::u16string> SplitArgumentText(std::u16string_view text,
+                                              std::vector<size_t>* starts = nullptr);
 
 }  // namespace quarnel
 

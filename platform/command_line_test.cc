@@ -67,5 +67,11 @@ TEST(SplitArgumentText, SplitsAsWindowsSplitsACommandLine) {
   }
 }
 
+TEST(SplitArgumentText, TellsWhereEachArgumentStarts) {
+  std::vector<size_t> starts;
+  EXPECT_EQ(SplitArgumentText(u" a \"b c\"\t\"\" d\"e", &starts).size(), 4u);
+  EXPECT_EQ(starts, (std::vector<size_t>{1, 3, 9, 12}));
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -757,16 +757,17 @@ async function makePictures(quarnel, template, example, outDir) {
 }
 
 // The stages of examples/stages.dat as a reader sees them: title, then each
-// data row's cells ("." and blanks show as blank cells, full-width digits as
+// data row's cells (blanks show as blank cells, full-width digits as
 // digits, short rows filled with blank cells to the widest row).
 const kExampleStages = [
-  ['はじめの一歩', ['0 1', '1 2', '2 3']],
-  ['Stage 2: corners', ['3   3', '     ', '3   3']],
-  ['ステージ３：全角の数字', ['0123', '3210', '0123', '1  1']],
-  ['Ragged rows', ['12301', '1 1  ', '2023 ', '3    ', '01230']],
+  ['はじめの一歩', ['  2', '0 3', '  1']],
+  ['Stage 2: five by five', ['1  21', '  3 1', '1  22', '  2 3', '  0 1']],
+  ['ステージ３：全角の数字', [' 21 0', '    2', ' 3  2', '1  11', ' 0  2']],
+  ['Ragged rows', ['02   1', '   3  ', ' 2 3  ', ' 1   3', ' 11   ', '  2  3']],
   ['ステージ５：大きな盤面', [
-    '0123012301 ', '1 2 3 0 1  ', '2   0   2  ', '3 0 1 2 3 0',
-    '0 2 3 1 0 2', '1 1 1 1 1 1', '2  2  2  2 ', '3210321032 ']],
+    ' 2 2 222 1    1', '20 2 0    220 3', '   3212 1     3', '          33  3',
+    '13 211 0 20   1', '1 12  111 2 2 1', '12  1       1 1', '1  22 22  11  1',
+    '2  1   1   3  3', ' 2   0   21 3 1']],
 ];
 
 // Runs in the page: each stage item's title (without its number badge),

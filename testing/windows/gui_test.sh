@@ -8,7 +8,8 @@
 # SCENARIO: missing_template | missing_stage_file | dialog_cancel | dialog_open
 #   | dragged_path_with_blanks | dropped_several | dropped_several_with_failures
 #   | stage_file_held_open | long_path | long_file_name
-#           (EXE is quarnel.exe); check_findings | check_stage_findings | check_clean
+#           (EXE is quarnel.exe); check_findings | check_stage_findings
+#   | check_stage_verdicts | check_stages_unique | check_clean | check_options
 #           (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
 # page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
@@ -233,20 +234,45 @@ case $scenario in
     expect_files "$name.dat" "$name.html"
     [ -f "$name.html" ] && expect_page "$name.html" "$name.dat"
     ;;
-  check_findings | check_stage_findings)
+  check_findings | check_stage_findings | check_stage_verdicts | check_stages_unique)
     # A dropped file whose name holds a blank comes in quotation marks; a
-    # template and a stage file show their findings in the same one box.
-    if [ "$scenario" = check_findings ]; then
-      case_dir=$source_dir/testing/cases/check/placeholder_near_misses file=t.dat
-    else
-      case_dir=$source_dir/testing/cases/check/stage_blank_cells file=s.dat
-    fi
+    # template and a stage file show their findings in the same one box,
+    # the verdicts on a stage file's stages too (solved within the default
+    # budget), and a stage file whose stages all have one solution says so.
+    case $scenario in
+      check_findings) case_dir=$source_dir/testing/cases/check/placeholder_near_misses file=t.dat ;;
+      check_stage_findings) case_dir=$source_dir/testing/cases/check/stage_blank_cells file=s.dat ;;
+      check_stage_verdicts) case_dir=$source_dir/testing/cases/check/stage_verdicts file=s.dat ;;
+      check_stages_unique) case_dir=$source_dir/testing/cases/check/stage_file_is_clean file=s.dat ;;
+    esac
     cp "$case_dir/input/$file" "$work/run/my $file"
     start_windows_program "$program" "\"my $file\""
-    want=$(printf 'my %s (Shift_JIS, CR LF)\n' "$file"; sed -E "s/^${file/./\\.}:([0-9]+): /\\1 行目: /" "$case_dir/stdout")
-    expect_box Quarnel "$want" "$scenario" || true
-    expect_end 1
+    if [ "$scenario" = check_stages_unique ]; then
+      want=$(sed "s/^${file/./\\.}: /my $file: /" "$case_dir/stdout")
+      expect_box Quarnel "$want" "$scenario" || true
+      expect_end 0
+    else
+      want=$(printf 'my %s (Shift_JIS, CR LF)\n' "$file"; sed -E "s/^${file/./\\.}:([0-9]+): /\\1 行目: /" "$case_dir/stdout")
+      expect_box Quarnel "$want" "$scenario" || true
+      expect_end 1
+    fi
     expect_files stages.dat "my $file"
+    ;;
+  check_options)
+    # Options before a quoted file, as a shortcut gives them: without
+    # solving, only the stage without a grid is left of the verdicts' file;
+    # a bad budget shows the usage instead.
+    case_dir=$source_dir/testing/cases/check/stage_verdicts
+    cp "$case_dir/input/s.dat" "$work/run/my s.dat"
+    start_windows_program "$program" '--no-solve "my s.dat"'
+    want=$(printf 'my s.dat (Shift_JIS, CR LF)\n'; sed -nE 's/^s\.dat:(13): /\1 行目: /p' "$case_dir/stdout")
+    expect_box Quarnel "$want" check_no_solve || true
+    expect_end 1
+    start_windows_program "$program" '--solve-seconds 0 "my s.dat"'
+    expect_box エラー "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]" \
+      check_usage || true
+    expect_end 2
+    expect_files stages.dat "my s.dat"
     ;;
   check_clean)
     # Without an argument it checks the template beside itself.
