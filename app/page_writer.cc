@@ -84,8 +84,7 @@ void PageWriter::Hand(bool last) {
   Piece piece{{}, last};
   if (end == text_.size()) {
     piece.text = std::move(text_);
-    text_.clear();
-    text_.reserve(kEncodeSize + kEncodeSize / 4);
+    text_ = SpareText();
   } else {
     piece.text = text_.substr(0, end);
     text_.erase(0, end);
@@ -105,6 +104,20 @@ void PageWriter::Hand(bool last) {
   changed_.wait(lock, [this] { return pieces_.size() < kMostWaiting; });
   pieces_.push_back(std::move(piece));
   changed_.notify_all();
+}
+
+std::u16string PageWriter::SpareText() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!spare_.empty()) {
+      std::u16string text = std::move(spare_.back());
+      spare_.pop_back();
+      return text;
+    }
+  }
+  std::u16string text;
+  text.reserve(kEncodeSize + kEncodeSize / 4);
+  return text;
 }
 
 void PageWriter::StopWriting() {
@@ -129,6 +142,13 @@ void PageWriter::WriteOut() {
     }
     changed_.notify_all();
     Put(piece);
+    piece.text.clear();
+    std::lock_guard lock(mutex_);
+    // As many as can be in use at once; a buffer one long write made huge
+    // is let go.
+    if (spare_.size() < kMostWaiting + 1 && piece.text.capacity() <= 2 * kEncodeSize) {
+      spare_.push_back(std::move(piece.text));
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "input/file_error.h"
 #include "input/text_encoding.h"
@@ -59,6 +60,7 @@ class PageWriter final : public TextSink {
   };
   // The producing side.
   void Hand(bool last);
+  std::u16string SpareText();
   void StopWriting();
   // The writing side: the second thread, or the caller's for a short page.
   void WriteOut();
@@ -77,6 +79,9 @@ class PageWriter final : public TextSink {
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Piece> pieces_;  // handed on, not yet taken
+  // Buffers of pieces written, for the text to come: a fresh block for
+  // each piece would be fresh pages from the system each time.
+  std::vector<std::u16string> spare_;
   bool closing_ = false;
   std::atomic<bool> failed_{false};
 
