@@ -1,5 +1,6 @@
 #include "app/page_writer.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -11,6 +12,8 @@ namespace {
 constexpr std::u16string_view kExtension = u".html";
 // Text is encoded, and its bytes written, in pieces of this many code units.
 constexpr size_t kEncodeSize = 1 << 18;
+// and encoded in slices of this many.
+constexpr size_t kSliceSize = 1 << 15;
 // The most pieces that wait for the writing thread; a producer that is
 // ahead waits for room.
 constexpr size_t kMostWaiting = 2;
@@ -153,14 +156,26 @@ void PageWriter::WriteOut() {
 }
 
 void PageWriter::Put(const Piece& piece) {
-  if (failed_) return;
   try {
-    std::string bytes = encoding_ == TextEncoding::CodePage ? code_page_.Encode(piece.text)
-                                                            : EncodeUtf8Text(piece.text);
-    // The byte order mark goes before the first bytes.
-    if (!file_ && encoding_ == TextEncoding::Utf8WithBom) bytes.insert(0, kUtf8ByteOrderMark);
-    if (piece.last) bytes += "\r\n";
-    Flush(bytes);
+    // In slices whose bytes are small blocks, which the heap hands out
+    // again: a large block may be fresh pages from the system each time.
+    std::u16string_view text = piece.text;
+    do {
+      size_t size = std::min(text.size(), kSliceSize);
+      // A surrogate pair is encoded as one character.
+      if (size < text.size() && text[size - 1] >= 0xD800 && text[size - 1] <= 0xDBFF) ++size;
+      std::u16string_view slice = text.substr(0, size);
+      text.remove_prefix(size);
+      if (failed_) return;
+      std::string bytes = encoding_ == TextEncoding::CodePage ? code_page_.Encode(slice)
+                                                              : EncodeUtf8Text(slice);
+      // The byte order mark goes before the first bytes.
+      if (!file_ && encoding_ == TextEncoding::Utf8WithBom) {
+        bytes.insert(0, kUtf8ByteOrderMark);
+      }
+      if (piece.last && text.empty()) bytes += "\r\n";
+      Flush(bytes);
+    } while (!text.empty());
   } catch (...) {
     exception_ = std::current_exception();
     failed_ = true;

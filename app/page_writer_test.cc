@@ -172,24 +172,29 @@ TEST(PageWriter, RefusesTheStageFileBeforeWritingALongPage) {
   EXPECT_EQ(files.files[u"s.html"], "stage");
 }
 
-// Counts its encodes, throws std::bad_alloc at the one numbered `throw_at`,
-// and encodes each code unit as "x".
+// Counts its encodes and the code units they took, throws std::bad_alloc
+// at the one numbered `throw_at`, and encodes each code unit as "x".
 class CountingCodePage final : public CodePage {
  public:
   bool Decode(std::string_view, std::u16string*) override { return false; }
   std::string Encode(std::u16string_view text) override {
     if (++encodes == throw_at) throw std::bad_alloc();
+    units += text.size();
+    last_units = text.size();
     return std::string(text.size(), 'x');
   }
   int encodes = 0;
   int throw_at = 0;
+  size_t units = 0;
+  size_t last_units = 0;
 };
 
 // A long page goes through the writing thread; written in the small pieces
-// a page is built of, pairs cut between them, it is the whole text encoded
-// at once, in either encoding.
+// a page is built of, pairs cut between them and where the first slice it
+// is encoded in ends, it is the whole text encoded at once, in either
+// encoding.
 TEST(PageWriter, WritesALongPageAsItsWholeTextEncoded) {
-  std::u16string page;
+  std::u16string page = std::u16string((1 << 15) - 1, u'a') + u"\U0001F600";
   for (int i = 0; page.size() < 3000000; ++i) {
     page += u"<td>ス</td>\U0001F600" + std::u16string(i % 50, u'x');
   }
@@ -218,15 +223,13 @@ TEST(PageWriter, ReportsAFailureOfALongPageLeavingNothing) {
     std::function<void(FakeFileSystem&)> set_up;
     FileError::Kind kind;
     std::u16string detail;
-    int encodes;
+    size_t fails_after;  // code units, a byte each
   };
   const Case cases[] = {
-      // Six writes make a piece of 300,000 bytes, 17 pieces in all: the
-      // fourth does not fit.
       {"disk full", [](FakeFileSystem& f) { f.disk_room = 1 << 20; },
-       FileError::Kind::CannotWrite, u"disk full", 4},
+       FileError::Kind::CannotWrite, u"disk full", 1 << 20},
       {"commit fails", [](FakeFileSystem& f) { f.fail_writes_to = u"s.html"; },
-       FileError::Kind::CannotWrite, u"disk full", 17},
+       FileError::Kind::CannotWrite, u"disk full", 5000000},
       {"refused", [](FakeFileSystem& f) { f.refuse_writes_to = u"s.html"; },
        FileError::Kind::MayNotWrite, u"", 1},
   };
@@ -243,7 +246,9 @@ TEST(PageWriter, ReportsAFailureOfALongPageLeavingNothing) {
     EXPECT_EQ(error.kind, c.kind);
     EXPECT_EQ(error.path, u"s.html");
     EXPECT_EQ(error.detail, c.detail);
-    EXPECT_EQ(code_page.encodes, c.encodes);
+    // The encode that reached the failure was the last.
+    EXPECT_GE(code_page.units, c.fails_after);
+    EXPECT_LT(code_page.units - code_page.last_units, c.fails_after);
     EXPECT_TRUE(files.files.empty());
   }
 }
