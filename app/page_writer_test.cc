@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+
 #include "testing/fake_platform.h"
 
 namespace quarnel {
@@ -167,6 +170,116 @@ TEST(PageWriter, RefusesTheStageFileBeforeWritingALongPage) {
   EXPECT_EQ(error.kind, FileError::Kind::OutputIsInput);
   EXPECT_TRUE(files.writes.empty());
   EXPECT_EQ(files.files[u"s.html"], "stage");
+}
+
+// Counts its encodes and the code units they took, throws std::bad_alloc
+// at the one numbered `throw_at`, and encodes each code unit as "x".
+class CountingCodePage final : public CodePage {
+ public:
+  bool Decode(std::string_view, std::u16string*) override { return false; }
+  std::string Encode(std::u16string_view text) override {
+    if (++encodes == throw_at) throw std::bad_alloc();
+    units += text.size();
+    last_units = text.size();
+    return std::string(text.size(), 'x');
+  }
+  int encodes = 0;
+  int throw_at = 0;
+  size_t units = 0;
+  size_t last_units = 0;
+};
+
+// A long page goes through the writing thread; written in the small pieces
+// a page is built of, pairs cut between them and where the first slice it
+// is encoded in ends, it is the whole text encoded at once, in either
+// encoding.
+TEST(PageWriter, WritesALongPageAsItsWholeTextEncoded) {
+  std::u16string page = std::u16string((1 << 15) - 1, u'a') + u"\U0001F600";
+  for (int i = 0; page.size() < 3000000; ++i) {
+    page += u"<td>ス</td>\U0001F600" + std::u16string(i % 50, u'x');
+  }
+  for (TextEncoding encoding : {TextEncoding::CodePage, TextEncoding::Utf8WithBom}) {
+    FakeFileSystem files;
+    files.stream_started_files = true;
+    FakeCodePage code_page;
+    PageWriter writer(files, code_page, u"s.dat", encoding);
+    for (size_t at = 0; at < page.size(); at += 7) {
+      writer.Write(std::u16string_view(page).substr(at, 7));
+    }
+    FileError error;
+    ASSERT_TRUE(writer.Finish(&error));
+    std::string bom = encoding == TextEncoding::Utf8WithBom ? "\xEF\xBB\xBF" : "";
+    EXPECT_TRUE(files.files[u"s.html"] == bom + code_page.Encode(page) + "\r\n");
+    EXPECT_EQ(files.files.size(), 1u);  // no temporary file left
+  }
+}
+
+// Whatever fails while a long page is on its way, the failure is reported
+// as for a short page, nothing more is encoded, and neither the page nor a
+// piece of it is left.
+TEST(PageWriter, ReportsAFailureOfALongPageLeavingNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(FakeFileSystem&)> set_up;
+    FileError::Kind kind;
+    std::u16string detail;
+    size_t fails_after;  // code units, a byte each
+  };
+  const Case cases[] = {
+      {"disk full", [](FakeFileSystem& f) { f.disk_room = 1 << 20; },
+       FileError::Kind::CannotWrite, u"disk full", 1 << 20},
+      {"commit fails", [](FakeFileSystem& f) { f.fail_writes_to = u"s.html"; },
+       FileError::Kind::CannotWrite, u"disk full", 5000000},
+      {"refused", [](FakeFileSystem& f) { f.refuse_writes_to = u"s.html"; },
+       FileError::Kind::MayNotWrite, u"", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileSystem files;
+    files.stream_started_files = true;
+    c.set_up(files);
+    CountingCodePage code_page;
+    PageWriter writer(files, code_page, u"s.dat");
+    for (int i = 0; i < 100; ++i) writer.Write(std::u16string(50000, u'x'));
+    FileError error;
+    EXPECT_FALSE(writer.Finish(&error));
+    EXPECT_EQ(error.kind, c.kind);
+    EXPECT_EQ(error.path, u"s.html");
+    EXPECT_EQ(error.detail, c.detail);
+    // The encode that reached the failure was the last.
+    EXPECT_GE(code_page.units, c.fails_after);
+    EXPECT_LT(code_page.units - code_page.last_units, c.fails_after);
+    EXPECT_TRUE(files.files.empty());
+  }
+}
+
+// No memory left on the writing thread: Finish throws it, as a write on
+// the caller's thread would have, and nothing is left.
+TEST(PageWriter, ThrowsAtFinishWhatTheWritingThreadMet) {
+  FakeFileSystem files;
+  files.stream_started_files = true;
+  CountingCodePage code_page;
+  code_page.throw_at = 3;
+  {
+    PageWriter writer(files, code_page, u"s.dat");
+    for (int i = 0; i < 100; ++i) writer.Write(std::u16string(50000, u'x'));
+    FileError error;
+    EXPECT_THROW(writer.Finish(&error), std::bad_alloc);
+  }
+  EXPECT_EQ(code_page.encodes, 3);
+  EXPECT_TRUE(files.files.empty());
+}
+
+TEST(PageWriter, LeavesNothingOfAPageNotFinished) {
+  FakeFileSystem files;
+  files.stream_started_files = true;
+  CountingCodePage code_page;
+  {
+    PageWriter writer(files, code_page, u"s.dat");
+    for (int i = 0; i < 100; ++i) writer.Write(std::u16string(50000, u'x'));
+  }
+  EXPECT_TRUE(files.files.empty());
+  EXPECT_TRUE(files.writes.empty());
 }
 
 }  // namespace

@@ -20,9 +20,17 @@ Targets: 1. Linux: the largest bundled and sjis pages in at most 1.5 x dd;
 2. Linux peak RSS at most 64 MiB, 3. Wine's at most 96 MiB, on every
 workload; 4. Wine at most 3 x Linux on each template's largest page, Wine's
 start included; 5. linear: for each system and template, the time per page
-byte (less the start-up time of a one-cell page) at every size within 15 %
-of that at the largest; 6. both systems write the same bytes (bundled and
-sjis, whose pages hold no path). Exits 1 unless every target passes.
+byte at every size within 15 % of that at the largest, where the time is
+the wall time less the start-up, measured apart as the time of a one-cell
+page (Wine's start is a fixed cost of about a second, as long as the whole
+1 MB page takes on Linux: counted in, it says nothing about the work per
+byte); 6. both systems write the same bytes (bundled and sjis, whose pages
+hold no path). Exits 1 unless every target passes. The same spread with the
+start-up counted in is printed too ("5 ... start-up included"), marked
+INFO: not a target, shown so that nothing is hidden.
+
+The table's "ns/B" columns are the time per page byte less the start-up,
+"gross" the same with the start-up counted in.
 Measurements on a busy machine are noisy: the best of several runs is what
 counts, and a failure is worth a second run.
 """
@@ -119,7 +127,7 @@ def sjis_template(bundled, out):
     """The bundled template saved as Shift_JIS, saying so in its charset."""
     data = open(bundled, "rb").read()
     try:
-        text = data.decode("utf-8")
+        text = data.decode("utf-8-sig")  # the mark is no text
     except UnicodeDecodeError:
         text = data.decode("cp932")
     text = re.sub(r'charset="?[Uu][Tt][Ff]-?8"?', 'charset="Shift_JIS"', text)
@@ -141,9 +149,9 @@ def dd_time(page, work, runs):
     return best
 
 
-HEADER = ("%-8s %6s %8s | %8s %8s %7s | %8s %8s %7s %8s | %7s %7s" %
-          ("template", "stages", "page MB", "Linux s", "MiB", "ns/B", "Wine s", "MiB", "ns/B",
-           "Wine/Lx", "dd s", "Lx/dd"))
+HEADER = ("%-8s %6s %8s | %8s %8s %7s %7s | %8s %8s %7s %7s %8s | %7s %7s" %
+          ("template", "stages", "page MB", "Linux s", "MiB", "ns/B", "gross", "Wine s", "MiB",
+           "ns/B", "gross", "Wine/Lx", "dd s", "Lx/dd"))
 
 
 def print_row(r):
@@ -151,11 +159,12 @@ def print_row(r):
         v = r.get(system, {}).get(key)
         return fmt % v if v is not None else " " * len(fmt % 0)
     ratio = (r["wine"]["wall"] / r["linux"]["wall"]) if "wine" in r else None
-    print("%-8s %6d %8.1f | %s %s %s | %s %s %s %s | %s %s" % (
+    print("%-8s %6d %8.1f | %s %s %s %s | %s %s %s %s %s | %s %s" % (
         r["template"], r["stages"], r["bytes"] / 1e6,
         cell("linux", "wall", "%8.2f"), cell("linux", "mib", "%8.1f"),
-        cell("linux", "ns", "%7.2f"),
+        cell("linux", "ns", "%7.2f"), cell("linux", "gross", "%7.2f"),
         cell("wine", "wall", "%8.2f"), cell("wine", "mib", "%8.1f"), cell("wine", "ns", "%7.2f"),
+        cell("wine", "gross", "%7.2f"),
         "%8.2f" % ratio if ratio else " " * 8,
         "%7.2f" % r["dd"] if r.get("dd") else " " * 7,
         "%7.2f" % (r["linux"]["wall"] / r["dd"]) if r.get("dd") else " " * 7), flush=True)
@@ -216,8 +225,13 @@ def main(argv):
         row["same"] = len(set(pages.values())) == 1
         return row
 
-    # Start-up: a page of one cell.
-    starts = {t: run_all(t, 1, 1, 1, args.runs) for t in templates}
+    # Start-up: a page of one cell, best of at least five runs, as it is
+    # taken off every page's time; after a first run of each program that
+    # is not counted (Wine takes seconds more for a program it has not yet
+    # started from that place).
+    for t in templates:
+        run_all(t, 1, 1, 1, 1)
+    starts = {t: run_all(t, 1, 1, 1, max(args.runs, 5)) for t in templates}
     print("start-up (one cell): " + ", ".join(
         "%s %.3f s" % (s.name, min(starts[t][s.name]["wall"] for t in templates))
         for s in systems))
@@ -249,12 +263,14 @@ def main(argv):
             for s in systems:
                 net = row[s.name]["wall"] - starts[t][s.name]["wall"]
                 row[s.name]["ns"] = net / row["bytes"] * 1e9
+                row[s.name]["gross"] = row[s.name]["wall"] / row["bytes"] * 1e9
             rows.append(row)
             print_row(row)
     wide = run_all("bundled", 1, WIDE, WIDE, args.runs)
     for s in systems:
         wide[s.name]["ns"] = ((wide[s.name]["wall"] - starts["bundled"][s.name]["wall"]) /
                               wide["bytes"] * 1e9)
+        wide[s.name]["gross"] = wide[s.name]["wall"] / wide["bytes"] * 1e9
     print_row(dict(wide, template="wide"))
 
     checks = []
@@ -273,19 +289,30 @@ def main(argv):
             ratio = r["wine"]["wall"] / r["linux"]["wall"]
             checks.append(("4 Wine %s largest page takes %.2f x Linux (<= 3)" %
                            (r["template"], ratio), ratio <= 3))
+    infos = []
     for s in systems:
         for t in templates:
             mine = [r for r in rows if r["template"] == t]
-            last = [r for r in mine if r["largest"]][0][s.name]["ns"]
-            spread = max(abs(r[s.name]["ns"] / last - 1) for r in mine)
-            checks.append(("5 linear: %s %s per byte within %.0f %% of the largest page's "
-                           "(<= 15 %%)" % (s.name, t, spread * 100), spread <= 0.15))
+            largest = [r for r in mine if r["largest"]][0][s.name]
+
+            def spread(key):
+                return max(abs(r[s.name][key] / largest[key] - 1) for r in mine)
+            checks.append(("5 linear: %s %s per byte, start-up (%.2f s) excluded, within "
+                           "%.0f %% of the largest page's (<= 15 %%)" %
+                           (s.name, t, starts[t][s.name]["wall"], spread("ns") * 100),
+                           spread("ns") <= 0.15))
+            gross = spread("gross")
+            infos.append("5 linear: %s %s per byte, start-up included, within %.0f %% of the "
+                         "largest page's (would %s 15 %%)" %
+                         (s.name, t, gross * 100, "pass" if gross <= 0.15 else "fail"))
     if len(systems) > 1:
         same = all(r["same"] for r in rows if r["template"] != "dense")
         checks.append(("6 Linux and Wine pages byte for byte the same (bundled, sjis)", same))
     print()
     for text, ok in checks:
         print("%s  target %s" % ("PASS" if ok else "FAIL", text))
+    for text in infos:
+        print("INFO  not a target: %s" % text)
     shutil.rmtree(work, ignore_errors=True)
     return 0 if all(ok for _, ok in checks) else 1
 

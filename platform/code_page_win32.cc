@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace quarnel {
 namespace {
@@ -83,16 +84,22 @@ class Win32CodePage final : public CodePage {
   }
 
   std::string Encode(std::u16string_view text) override {
-    std::string bytes;
-    bytes.reserve(text.size() * bytes_per_unit_);
-    // Runs of characters go to the system's conversion at once; the
-    // characters it must not see are handled between the runs.
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-      if (i < text.size() && !NeedsOwnHandling(text[i])) continue;
-      AppendRun(text.substr(start, i - start), &bytes);
+    // Every ANSI code page keeps ASCII as it is, and a page is mostly ASCII
+    // markup: ASCII runs are copied in blocks. Runs of other characters go
+    // to the system's conversion at once; the characters it must not see
+    // are handled between the runs.
+    ByteGatherer bytes(text.size());
+    size_t i = 0;
+    for (;;) {
+      size_t start = i;
+      while (i < text.size() && text[i] >= 0x80 && !NeedsOwnHandling(text[i])) ++i;
+      if (i > start) AppendRun(text.substr(start, i - start), bytes.Flushed());
       if (i == text.size()) break;
       char16_t c = text[i];
+      if (c < 0x80) {
+        i = bytes.CopyAsciiRun(text, i);
+        continue;
+      }
       if (IsSurrogate(c)) {
         // The code page converts one code unit at a time and has nothing
         // beyond the first plane: a pair is one character, one reference.
@@ -102,15 +109,15 @@ class Win32CodePage final : public CodePage {
           code_point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
           ++i;
         }
-        AppendCharacterReference(code_point, &bytes);
+        AppendCharacterReference(code_point, bytes.Flushed());
       } else if (const char* one_way = OneWayBytes(c)) {
-        bytes += one_way;
+        *bytes.Flushed() += one_way;
       } else {
-        AppendCharacterReference(c, &bytes);  // a Windows-only character
+        AppendCharacterReference(c, bytes.Flushed());  // a Windows-only character
       }
-      start = i + 1;
+      ++i;
     }
-    return bytes;
+    return bytes.Take();
   }
 
  private:

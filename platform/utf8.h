@@ -1,6 +1,7 @@
 #ifndef QUARNEL_PLATFORM_UTF8_H_
 #define QUARNEL_PLATFORM_UTF8_H_
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -27,19 +28,33 @@ std::string EncodeUtf8(std::u16string_view text);
 /// becomes U+FFFD, so the result is always valid UTF-8.
 std::string EncodeUtf8Text(std::u16string_view text);
 
+/// The four bytes of four ASCII code units read as one little-endian
+/// number, in the same order.
+constexpr uint64_t PackAscii(uint64_t units) {
+  // 00dd00cc00bb00aa | 0000dd00cc00bb00 = ..ddddccccbbbbaa: aa bb at the
+  // bottom, cc dd 32 bits up.
+  uint64_t pairs = units | units >> 8;
+  return (pairs & 0xFFFF) | (pairs >> 16 & 0xFFFF0000);
+}
+
 /// Copies the ASCII code units at the start of the `size` at `text`, at
 /// most `room` of them, to `out` as bytes; returns how many. Both page
 /// encodings keep ASCII as it is, and a page is mostly ASCII markup.
 inline size_t CopyAscii(const char16_t* text, size_t size, char* out, size_t room) {
   size_t n = size < room ? size : room;
   size_t i = 0;
-  // Eight code units at a time while all of them are ASCII.
-  constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
-  for (uint64_t low, high; i + 8 <= n; i += 8) {
-    std::memcpy(&low, text + i, sizeof low);
-    std::memcpy(&high, text + i + 4, sizeof high);
-    if ((low | high) & kNotAscii) break;
-    for (size_t k = 0; k < 8; ++k) out[i + k] = static_cast<char>(text[i + k]);
+  if constexpr (std::endian::native == std::endian::little) {
+    // Eight code units at a time while all of them are ASCII, packed to
+    // eight bytes in registers and stored at once: a byte store may alias
+    // the text, so storing each byte on its own would reload the text.
+    constexpr uint64_t kNotAscii = 0xFF80FF80FF80FF80;
+    for (uint64_t low, high; i + 8 <= n; i += 8) {
+      std::memcpy(&low, text + i, sizeof low);
+      std::memcpy(&high, text + i + 4, sizeof high);
+      if ((low | high) & kNotAscii) break;
+      uint64_t packed = PackAscii(low) | PackAscii(high) << 32;
+      std::memcpy(out + i, &packed, sizeof packed);
+    }
   }
   for (; i < n && text[i] < 0x80; ++i) out[i] = static_cast<char>(text[i]);
   return i;
@@ -59,33 +74,35 @@ class ByteGatherer {
   size_t CopyAsciiRun(std::u16string_view text, size_t i) {
     for (;;) {
       MakeRoom(2 * kMostPerCharacter);
-      size_t n = CopyAscii(text.data() + i, text.size() - i, out_,
-                           static_cast<size_t>(end() - kMostPerCharacter - out_));
-      out_ += n;
+      size_t n = CopyAscii(text.data() + i, text.size() - i, buffer_ + used_,
+                           sizeof buffer_ - kMostPerCharacter - used_);
+      used_ += n;
       i += n;
       if (i == text.size() || text[i] >= 0x80) return i;
     }
   }
   /// Makes room for one more character.
   void MakeRoom() { MakeRoom(kMostPerCharacter); }
-  void Put(uint32_t byte) { *out_++ = static_cast<char>(byte); }
+  // The buffer is filled by index, not through a pointer member: a byte
+  // stored through a pointer may alias the pointer itself, which would then
+  // be reloaded for every byte.
+  void Put(uint32_t byte) { buffer_[used_++] = static_cast<char>(byte); }
   /// The result so far, to append to directly.
   std::string* Flushed() {
-    bytes_.append(buffer_, out_);
-    out_ = buffer_;
+    bytes_.append(buffer_, used_);
+    used_ = 0;
     return &bytes_;
   }
   std::string Take() { return std::move(*Flushed()); }
 
  private:
-  char* end() { return buffer_ + sizeof buffer_; }
   void MakeRoom(size_t room) {
-    if (out_ + room > end()) Flushed();
+    if (used_ + room > sizeof buffer_) Flushed();
   }
 
   std::string bytes_;
   char buffer_[4096];
-  char* out_ = buffer_;
+  size_t used_ = 0;
 };
 
 }  // namespace quarnel

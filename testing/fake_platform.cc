@@ -32,12 +32,50 @@ bool FakeFileSystem::WriteFile(const std::u16string& path, std::string_view byte
   return true;
 }
 
+namespace {
+
+// A file written as it comes into PATH + ".tmp", renamed on commit.
+class StreamingFakeWriter final : public FileWriter {
+ public:
+  StreamingFakeWriter(FakeFileSystem& files, const std::u16string& path)
+      : files_(files), path_(path), temporary_(path + u".tmp") {
+    files_.files[temporary_].clear();
+  }
+  ~StreamingFakeWriter() override { files_.files.erase(temporary_); }
+  bool Write(std::string_view bytes, std::u16string* error) override {
+    std::string& file = files_.files[temporary_];
+    if (bytes.size() > files_.disk_room - file.size()) {
+      *error = u"disk full";
+      return false;
+    }
+    file += bytes;
+    return true;
+  }
+  bool Commit(std::u16string* error) override {
+    files_.writes.push_back(path_);
+    if (path_ == files_.fail_writes_to) {
+      *error = u"disk full";
+      return false;
+    }
+    files_.files[path_] = std::move(files_.files[temporary_]);
+    return true;
+  }
+
+ private:
+  FakeFileSystem& files_;
+  std::u16string path_;
+  std::u16string temporary_;
+};
+
+}  // namespace
+
 std::unique_ptr<FileWriter> FakeFileSystem::StartFile(const std::u16string& path,
                                                       StartFailure* failure) {
   if (path == refuse_writes_to) {
     *failure = {StartFailure::Kind::Refused, u"refused"};
     return nullptr;
   }
+  if (stream_started_files) return std::make_unique<StreamingFakeWriter>(*this, path);
   return FileSystem::StartFile(path, failure);
 }
 

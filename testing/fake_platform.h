@@ -1,6 +1,7 @@
 #ifndef QUARNEL_TESTING_FAKE_PLATFORM_H_
 #define QUARNEL_TESTING_FAKE_PLATFORM_H_
 
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -77,6 +78,12 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::u16string> fail_reads_of;  // exist, but reading them fails
   std::u16string fail_writes_to;           // a write here fails as on a full disk
   std::u16string refuse_writes_to;         // a page here is refused from the start
+  // When set, a started file is written as it comes, as the systems' own
+  // file systems do: into PATH + ".tmp", renamed on commit, removed when
+  // dropped; a write that would make it longer than `disk_room` fails as
+  // on a full disk.
+  bool stream_started_files = false;
+  size_t disk_room = SIZE_MAX;
   std::vector<std::u16string> reads;
   std::vector<std::u16string> writes;
 };
