@@ -1,7 +1,8 @@
 // Solves every stage of the given stage files (ASCII, as bench/puzzles/
 // holds) as loop puzzles and prints the time per stage: the 95th percentile,
 // the maximum and how many ran out of budget, with the verdicts' counts.
-//   loop_bench FILE...
+// With -v, each stage's time, verdict and search nodes too.
+//   loop_bench [-v] FILE...
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
   using namespace quarnel;
   std::vector<double> seconds;
   int counts[4] = {};
-  for (int i = 1; i < argc; ++i) {
+  const bool each = argc > 1 && std::string(argv[1]) == "-v";
+  for (int i = each ? 2 : 1; i < argc; ++i) {
     std::ifstream in(argv[i], std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::u16string> lines;
@@ -40,6 +42,12 @@ int main(int argc, char** argv) {
       const Verdict verdict = Solve(BoardFromStage(record));
       seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
       ++counts[static_cast<int>(verdict.outcome)];
+      if (each) {
+        const std::string title(record.begin(), std::find(record.begin(), record.end(), u'\0'));
+        std::cout << argv[i] << " " << title
+                  << ": " << seconds.back() << " s, " << "USNX"[static_cast<int>(verdict.outcome)] << ", "
+                  << verdict.nodes << " nodes\n" << std::flush;
+      }
     }
     std::cout << argv[i] << ": " << stages.size() << " stages\n";
   }
