@@ -776,10 +776,12 @@ Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<b
   Search along_paths(board, budget, known, Search::Choice::AlongPaths);
   by_weight.Start();
   along_paths.Start();
-  constexpr long long kSlice = 1 << 16;
-  while (true) {
-    if (by_weight.Advance(kSlice)) return by_weight.Result(along_paths.nodes());
-    if (along_paths.Advance(kSlice)) return along_paths.Result(by_weight.nodes());
+  // The slices start at one node and grow to their full size, so that
+  // either search may answer a small board (about one in fifty of the
+  // brute-force tests' boards is answered by the second).
+  for (long long slice = 1;; slice = std::min<long long>(2 * slice, 1 << 16)) {
+    if (by_weight.Advance(slice)) return by_weight.Result(along_paths.nodes());
+    if (along_paths.Advance(slice)) return along_paths.Result(by_weight.nodes());
   }
 }
 
