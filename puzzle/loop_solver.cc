@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -52,6 +54,10 @@ class Grid {
       *q = c < w_ ? r * w_ + c : cells_;
     }
   }
+  // The top side of cell (r, c), and its left side; r and c may be one past
+  // the last row and column for the frame.
+  int Horizontal(int r, int c) const { return r * w_ + c; }
+  int Vertical(int r, int c) const { return horizontal_ + r * (w_ + 1) + c; }
   // The edges at a dot; returns how many (2 to 4).
   int DotEdges(int v, int out[4]) const {
     int r = v / (w_ + 1), c = v % (w_ + 1), n = 0;
@@ -202,6 +208,7 @@ class Search {
   // probe's own trial changes queue nothing.
   std::vector<int> probes_;
   std::vector<uint8_t> probe_queued_;
+  std::vector<std::pair<int, int>> near_;  // scratch: (distance, edge)
   bool probing_ = false;
   // What the first way of a probe decided, per edge: stamp * 4 + state.
   std::vector<uint64_t> first_way_;
@@ -336,23 +343,30 @@ void Search::UndoTo(size_t mark) {
 // ring one cell wider than the cells at the dots costs more per node but
 // settles so much more that the search visits half as many nodes.
 void Search::QueueProbesNear(int e) {
-  int ends[2];
-  grid_.EdgeDots(e, &ends[0], &ends[1]);
+  int a, b;
+  grid_.EdgeDots(e, &a, &b);
   const int w = grid_.width(), h = grid_.height();
-  for (int v : ends) {
-    const int r = v / (w + 1), c = v % (w + 1);
-    for (int rr = std::max(0, r - 2); rr <= std::min(h - 1, r + 1); ++rr) {
-      for (int cc = std::max(0, c - 2); cc <= std::min(w - 1, c + 1); ++cc) {
-        int sides[4];
-        grid_.CellEdges(rr * w + cc, sides);
-        for (int side : sides) {
-          if (edge_[side] != kUnknown || probe_queued_[side]) continue;
-          probe_queued_[side] = 1;
-          probes_.push_back(side);
-        }
-      }
-    }
+  // The cells within reach of either dot form one rectangle; its edges, each
+  // once.
+  const int top = std::max(0, a / (w + 1) - 2), bottom = std::min(h - 1, b / (w + 1) + 1);
+  const int left = std::max(0, a % (w + 1) - 2), right = std::min(w - 1, b % (w + 1) + 1);
+  // Twice the distance from the edge's middle, in half cells.
+  const int mid_r = a / (w + 1) + b / (w + 1), mid_c = a % (w + 1) + b % (w + 1);
+  near_.clear();
+  const auto queue = [&](int side, int r2, int c2) {
+    if (edge_[side] != kUnknown || probe_queued_[side]) return;
+    probe_queued_[side] = 1;
+    near_.push_back({std::abs(r2 - mid_r) + std::abs(c2 - mid_c), side});
+  };
+  for (int r = top; r <= bottom + 1; ++r) {
+    for (int c = left; c <= right; ++c) queue(grid_.Horizontal(r, c), 2 * r, 2 * c + 1);
   }
+  for (int r = top; r <= bottom; ++r) {
+    for (int c = left; c <= right + 1; ++c) queue(grid_.Vertical(r, c), 2 * r + 1, 2 * c);
+  }
+  // The nearest last: the queue is taken from its end.
+  std::sort(near_.begin(), near_.end(), std::greater<>());
+  for (const auto& [distance, side] : near_) probes_.push_back(side);
 }
 
 void Search::ClearProbes() {
