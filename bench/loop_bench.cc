@@ -1,10 +1,13 @@
 // Solves every stage of the given stage files (ASCII, as bench/puzzles/
 // holds) as loop puzzles and prints the time per stage: the 95th percentile,
 // the maximum and how many ran out of budget, with the verdicts' counts.
-//   loop_bench FILE...
+// With -v, each stage's time, verdict and search nodes too; -s gives each
+// stage SECONDS instead of the checker's default budget.
+//   loop_bench [-v] [-s SECONDS] FILE...
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -19,7 +22,15 @@ int main(int argc, char** argv) {
   using namespace quarnel;
   std::vector<double> seconds;
   int counts[4] = {};
-  for (int i = 1; i < argc; ++i) {
+  int first = 1;
+  const bool each = argc > first && std::string(argv[first]) == "-v";
+  first += each;
+  SolveBudget budget;
+  if (argc > first + 1 && std::string(argv[first]) == "-s") {
+    budget.time = std::chrono::seconds(std::atoi(argv[first + 1]));
+    first += 2;
+  }
+  for (int i = first; i < argc; ++i) {
     std::ifstream in(argv[i], std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::u16string> lines;
@@ -37,9 +48,15 @@ int main(int argc, char** argv) {
     ParseStages(views, &stages);
     for (const StageRecord& record : stages) {
       const auto begin = std::chrono::steady_clock::now();
-      const Verdict verdict = Solve(BoardFromStage(record));
+      const Verdict verdict = Solve(BoardFromStage(record), budget);
       seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
       ++counts[static_cast<int>(verdict.outcome)];
+      if (each) {
+        const std::string title(record.begin(), std::find(record.begin(), record.end(), u'\0'));
+        std::cout << argv[i] << " " << title
+                  << ": " << seconds.back() << " s, " << "USNX"[static_cast<int>(verdict.outcome)] << ", "
+                  << verdict.nodes << " nodes\n" << std::flush;
+      }
     }
     std::cout << argv[i] << ": " << stages.size() << " stages\n";
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -52,6 +54,10 @@ class Grid {
       *q = c < w_ ? r * w_ + c : cells_;
     }
   }
+  // The top side of cell (r, c), and its left side; r and c may be one past
+  // the last row and column for the frame.
+  int Horizontal(int r, int c) const { return r * w_ + c; }
+  int Vertical(int r, int c) const { return horizontal_ + r * (w_ + 1) + c; }
   // The edges at a dot; returns how many (2 to 4).
   int DotEdges(int v, int out[4]) const {
     int r = v / (w_ + 1), c = v % (w_ + 1), n = 0;
@@ -108,8 +114,11 @@ class Grid {
 
 class Search {
  public:
-  Search(const Board& board, const SolveBudget& budget, const std::vector<bool>* known)
-      : board_(board), known_(known), grid_(board), deadline_(std::chrono::steady_clock::now() + budget.time),
+  // How the search picks the edge to branch on: the one whose probe decided
+  // most both ways, or such an edge at the open end of a path first.
+  enum class Choice { ByWeight, AlongPaths };
+  Search(const Board& board, const SolveBudget& budget, const std::vector<bool>* known, Choice choice)
+      : board_(board), known_(known), choice_(choice), grid_(board), deadline_(std::chrono::steady_clock::now() + budget.time),
         edge_(grid_.edges(), kUnknown), dot_on_(grid_.dots(), 0), dot_open_(grid_.dots(), 0),
         cell_on_(grid_.cells(), 0), cell_open_(grid_.cells(), 4),
         colour_(grid_.cells() + 1, 0), parent_(grid_.cells() + 1), parity_(grid_.cells() + 1, 0),
@@ -124,7 +133,11 @@ class Search {
     for (int c = 0; c <= grid_.cells(); ++c) parent_[c] = next_cell_[c] = c;
   }
 
-  Verdict Run();
+  void Start();
+  // Searches on for about `effort` edge decisions; returns whether done.
+  bool Advance(long long effort);
+  Verdict Result(long long other_nodes);
+  long long nodes() const { return nodes_; }
 
  private:
   struct Undo {
@@ -162,9 +175,11 @@ class Search {
   void ClearProbes();
   int ChooseEdge() const;
   bool OutOfTime();
+  bool Found();
 
   const Board& board_;
   const std::vector<bool>* known_;
+  Choice choice_;
   Grid grid_;
   std::chrono::steady_clock::time_point deadline_;
   std::vector<uint8_t> edge_;
@@ -193,6 +208,7 @@ class Search {
   // probe's own trial changes queue nothing.
   std::vector<int> probes_;
   std::vector<uint8_t> probe_queued_;
+  std::vector<std::pair<int, int>> near_;  // scratch: (distance, edge)
   bool probing_ = false;
   // What the first way of a probe decided, per edge: stamp * 4 + state.
   std::vector<uint64_t> first_way_;
@@ -202,6 +218,12 @@ class Search {
   // the branching prefers edges whose either way decides much.
   std::vector<int> weight_;
   long long nodes_ = 0;
+  long long effort_ = 0;  // edge decisions, probes' included
+  Verdict verdict_;
+  std::vector<Frame> frames_;
+  int found_ = 0;
+  bool ok_ = true;
+  bool done_ = false;
   unsigned clock_ticks_ = 0;
   bool expired_ = false;
 };
@@ -216,6 +238,7 @@ bool Search::Assign(int e, uint8_t state) {
   grid_.EdgeCells(e, &p, &q);
   trail_.push_back({Undo::Edge, e, 0});
   edge_[e] = state;
+  ++effort_;
   const bool on = state == kOn;
   --dot_open_[a];
   --dot_open_[b];
@@ -315,26 +338,35 @@ void Search::UndoTo(size_t mark) {
   if (!probing_) ClearProbes();
 }
 
-// Queues the open edges of the cells around the edge's two dots: the
-// probes whose outcome the change is most likely to alter.
+// Queues the open edges of the cells within two cells of the edge's two
+// dots: the probes whose outcome the change is most likely to alter. The
+// ring one cell wider than the cells at the dots costs more per node but
+// settles so much more that the search visits half as many nodes.
 void Search::QueueProbesNear(int e) {
-  int ends[2];
-  grid_.EdgeDots(e, &ends[0], &ends[1]);
+  int a, b;
+  grid_.EdgeDots(e, &a, &b);
   const int w = grid_.width(), h = grid_.height();
-  for (int v : ends) {
-    const int r = v / (w + 1), c = v % (w + 1);
-    for (int rr = std::max(0, r - 1); rr <= std::min(h - 1, r); ++rr) {
-      for (int cc = std::max(0, c - 1); cc <= std::min(w - 1, c); ++cc) {
-        int sides[4];
-        grid_.CellEdges(rr * w + cc, sides);
-        for (int side : sides) {
-          if (edge_[side] != kUnknown || probe_queued_[side]) continue;
-          probe_queued_[side] = 1;
-          probes_.push_back(side);
-        }
-      }
-    }
+  // The cells within reach of either dot form one rectangle; its edges, each
+  // once.
+  const int top = std::max(0, a / (w + 1) - 2), bottom = std::min(h - 1, b / (w + 1) + 1);
+  const int left = std::max(0, a % (w + 1) - 2), right = std::min(w - 1, b % (w + 1) + 1);
+  // Twice the distance from the edge's middle, in half cells.
+  const int mid_r = a / (w + 1) + b / (w + 1), mid_c = a % (w + 1) + b % (w + 1);
+  near_.clear();
+  const auto queue = [&](int side, int r2, int c2) {
+    if (edge_[side] != kUnknown || probe_queued_[side]) return;
+    probe_queued_[side] = 1;
+    near_.push_back({std::abs(r2 - mid_r) + std::abs(c2 - mid_c), side});
+  };
+  for (int r = top; r <= bottom + 1; ++r) {
+    for (int c = left; c <= right; ++c) queue(grid_.Horizontal(r, c), 2 * r, 2 * c + 1);
   }
+  for (int r = top; r <= bottom; ++r) {
+    for (int c = left; c <= right + 1; ++c) queue(grid_.Vertical(r, c), 2 * r + 1, 2 * c);
+  }
+  // The nearest last: the queue is taken from its end.
+  std::sort(near_.begin(), near_.end(), std::greater<>());
+  for (const auto& [distance, side] : near_) probes_.push_back(side);
 }
 
 void Search::ClearProbes() {
@@ -629,11 +661,23 @@ bool Search::Probe(bool* changed) {
 }
 
 // The next edge to try: the one whose latest probe decided most both ways,
-// so that each branch settles much of the board.
+// so that each branch settles much of the board; along paths, one at a
+// path's open end first, so that the loop grows from its pieces.
 int Search::ChooseEdge() const {
   int best = -1;
+  long long best_score = -1;
   for (int e = 0; e < grid_.edges(); ++e) {
-    if (edge_[e] == kUnknown && (best < 0 || weight_[e] > weight_[best])) best = e;
+    if (edge_[e] != kUnknown) continue;
+    long long score = weight_[e];
+    if (choice_ == Choice::AlongPaths) {
+      int a, b;
+      grid_.EdgeDots(e, &a, &b);
+      if (dot_on_[a] == 1 || dot_on_[b] == 1) score += 1LL << 40;
+    }
+    if (score > best_score) {
+      best = e;
+      best_score = score;
+    }
   }
   return best;
 }
@@ -645,77 +689,91 @@ bool Search::OutOfTime() {
   return expired_;
 }
 
-Verdict Search::Run() {
-  Verdict verdict;
-  verdict.outcome = Verdict::Outcome::None;
-  if (grid_.cells() == 0) return verdict;
+void Search::Start() {
+  verdict_.outcome = Verdict::Outcome::None;
+  if (grid_.cells() == 0) {
+    done_ = true;
+    return;
+  }
   // Start from every clue and the outside colour.
   for (int c = 0; c < grid_.cells(); ++c) queue_.push_back(2 * c + 1);
   queue_.push_back(2 * grid_.outside() + 1);
-  bool ok = true;
-  for (int c = 0; c < grid_.cells() && ok; ++c) ok = CellRule(c);
+  for (int c = 0; c < grid_.cells() && ok_; ++c) ok_ = CellRule(c);
   for (int e = 0; e < grid_.edges(); ++e) {
     probe_queued_[e] = 1;
     probes_.push_back(e);
   }
-  std::vector<Frame> frames;
-  int found = 0;
-  while (true) {
+}
+
+bool Search::Advance(long long effort) {
+  const long long stop = effort_ + effort;
+  while (!done_ && effort_ < stop) {
     ++nodes_;
     if (OutOfTime()) {
-      verdict.outcome = Verdict::Outcome::Undetermined;
+      verdict_.outcome = Verdict::Outcome::Undetermined;
+      done_ = true;
       break;
     }
     bool changed = true;
-    while (ok && changed) {
+    while (ok_ && changed) {
       changed = false;
-      ok = Propagate() && Connectivity(&changed);
-      if (ok && !changed) ok = Probe(&changed);
+      ok_ = Propagate() && Connectivity(&changed);
+      if (ok_ && !changed) ok_ = Probe(&changed);
     }
-    if (ok) {
+    if (ok_) {
       const int e = ChooseEdge();
       if (e >= 0) {
         const uint8_t way = known_ == nullptr || (*known_)[e] ? kOn : kOff;
-        frames.push_back({trail_.size(), e, way, false});
-        ok = Assign(e, way);
+        frames_.push_back({trail_.size(), e, way, false});
+        ok_ = Assign(e, way);
         continue;
       }
-      if (closed_) {
-        std::vector<bool> loop(edge_.size());
-        for (size_t i = 0; i < edge_.size(); ++i) loop[i] = edge_[i] == kOn;
-        if (++found == 1) {
-          verdict.solution = std::move(loop);
-        } else {
-          verdict.other = std::move(loop);
-          for (size_t i = 0; i < edge_.size(); ++i) {
-            if (verdict.solution[i] != verdict.other[i]) {
-              verdict.difference = PlaceOfEdge(board_, static_cast<int>(i));
-              break;
-            }
-          }
-          verdict.outcome = Verdict::Outcome::Several;
-          break;
-        }
-      }
+      if (closed_ && Found()) break;
     }
     // Back to the latest choice with a way left untried.
-    while (!frames.empty() && frames.back().second) {
-      UndoTo(frames.back().trail_mark);
-      frames.pop_back();
+    while (!frames_.empty() && frames_.back().second) {
+      UndoTo(frames_.back().trail_mark);
+      frames_.pop_back();
     }
-    if (frames.empty()) {
-      verdict.outcome = found == 1 ? Verdict::Outcome::Unique : Verdict::Outcome::None;
+    if (frames_.empty()) {
+      verdict_.outcome = found_ == 1 ? Verdict::Outcome::Unique : Verdict::Outcome::None;
+      done_ = true;
       break;
     }
-    UndoTo(frames.back().trail_mark);
-    frames.back().second = true;
-    ok = Assign(frames.back().edge, frames.back().first_way == kOn ? kOff : kOn);
+    UndoTo(frames_.back().trail_mark);
+    frames_.back().second = true;
+    ok_ = Assign(frames_.back().edge, frames_.back().first_way == kOn ? kOff : kOn);
   }
+  return done_;
+}
+
+// Keeps the loop the search stands on; returns whether it is the second.
+bool Search::Found() {
+  std::vector<bool> loop(edge_.size());
+  for (size_t i = 0; i < edge_.size(); ++i) loop[i] = edge_[i] == kOn;
+  if (++found_ == 1) {
+    verdict_.solution = std::move(loop);
+    return false;
+  }
+  verdict_.other = std::move(loop);
+  for (size_t i = 0; i < edge_.size(); ++i) {
+    if (verdict_.solution[i] != verdict_.other[i]) {
+      verdict_.difference = PlaceOfEdge(board_, static_cast<int>(i));
+      break;
+    }
+  }
+  verdict_.outcome = Verdict::Outcome::Several;
+  done_ = true;
+  return true;
+}
+
+Verdict Search::Result(long long other_nodes) {
+  Verdict verdict = std::move(verdict_);
   if (verdict.outcome != Verdict::Outcome::Several) verdict.other.clear();
   if (verdict.outcome != Verdict::Outcome::Unique && verdict.outcome != Verdict::Outcome::Several) {
     verdict.solution.clear();
   }
-  verdict.nodes = nodes_;
+  verdict.nodes = nodes_ + other_nodes;
   return verdict;
 }
 
@@ -725,7 +783,20 @@ Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<b
   // Edges are numbered in an int.
   if (board.EdgeCount() > INT_MAX / 2) return Verdict{};
   if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
-  return Search(board, budget, known).Run();
+  // Two searches that differ in their choices take turns, a slice of work
+  // each, and the first to finish answers: which order of choices suits a
+  // board varies, and a bad one can cost a hundred times a good one.
+  Search by_weight(board, budget, known, Search::Choice::ByWeight);
+  Search along_paths(board, budget, known, Search::Choice::AlongPaths);
+  by_weight.Start();
+  along_paths.Start();
+  // The slices start at one node and grow to their full size, so that
+  // either search may answer a small board (about one in fifty of the
+  // brute-force tests' boards is answered by the second).
+  for (long long slice = 1;; slice = std::min<long long>(2 * slice, 1 << 16)) {
+    if (by_weight.Advance(slice)) return by_weight.Result(along_paths.nodes());
+    if (along_paths.Advance(slice)) return along_paths.Result(by_weight.nodes());
+  }
 }
 
 bool IsSolution(const Board& board, const std::vector<bool>& edges) {
