@@ -166,6 +166,36 @@ TEST_F(PosixBackendTest, WritesPieceByPiece) {
   EXPECT_FALSE(failure.reason.empty());
 }
 
+// A long page goes to the disk while it is written, on a thread of its own:
+// the page keeps every byte in order, and one abandoned midway leaves the
+// earlier page and no temporary file.
+TEST_F(PosixBackendTest, LongPageIsFlushedWhileWritten) {
+  Put("p.html", "old");
+  std::string piece(1 << 20, 'x');
+  const int pieces = 70;  // past two flushing steps
+  for (bool commit : {false, true}) {
+    std::u16string error;
+    StartFailure failure;
+    std::unique_ptr<FileWriter> file = files->StartFile(Path("p.html"), &failure);
+    ASSERT_TRUE(file);
+    for (int i = 0; i < pieces; ++i) {
+      piece[0] = static_cast<char>('A' + i % 26);
+      ASSERT_TRUE(file->Write(piece, &error));
+    }
+    if (commit) {
+      ASSERT_TRUE(file->Commit(&error)) << EncodeUtf8(error);
+    }
+    file.reset();
+    EXPECT_EQ(Names(), std::vector<std::string>{"p.html"});
+  }
+  const std::string page = Get("p.html");
+  ASSERT_EQ(page.size(), piece.size() * pieces);
+  for (int i = 0; i < pieces; ++i) {
+    ASSERT_EQ(page[i * piece.size()], 'A' + i % 26) << i;
+    ASSERT_EQ(page[i * piece.size() + 1], 'x') << i;
+  }
+}
+
 // A signal that ends the process during the write (here: the file-size
 // limit's, left at its default action) used to leave the temporary file
 // behind. It now takes effect once the write has failed and cleaned up.
