@@ -13,9 +13,9 @@ void BuildDocument(const TemplateStore& templates, const StageList& stages,
   // "[stagelist]" is filled by ReplaceAll's rule on the fixed body, so the
   // stage list is drawn again wherever it goes, never held. "[filename]" and
   // "[numstage]" are then filled in everything, the fragments included.
-  ReplaceAllSink fill_count(PlaceholderText(Placeholder::Numstage),
-                            DecimalText(static_cast<long long>(stages.size())), out);
-  ReplaceAllSink fill_path(PlaceholderText(Placeholder::Filename), stage_path, fill_count);
+  const std::u16string count = DecimalText(static_cast<long long>(stages.size()));
+  ReplaceChainSink fill_path(
+      {{PlaceholderText(Placeholder::Filename), stage_path}, {PlaceholderText(Placeholder::Numstage), count}}, out);
   std::vector<std::u16string> pieces = SplitText(*body, PlaceholderText(Placeholder::Stagelist));
   for (size_t i = 0; i < pieces.size(); ++i) {
     if (i > 0) {
@@ -27,7 +27,6 @@ void BuildDocument(const TemplateStore& templates, const StageList& stages,
     fill_path.Write(pieces[i]);
   }
   fill_path.Finish();
-  fill_count.Finish();
 }
 
 std::u16string BuildDocument(const TemplateStore& templates,

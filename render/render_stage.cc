@@ -91,11 +91,11 @@ class StageDrawing {
       WriteCells(line, out);
       return;
     }
-    ReplaceAllSink fill_full(PlaceholderText(Placeholder::RowFull), full_row_number, out);
-    ReplaceAllSink fill_number(PlaceholderText(Placeholder::Row), row_number, fill_full);
-    WriteCells(line, fill_number);
-    fill_number.Finish();
-    fill_full.Finish();
+    ReplaceChainSink fill_numbers({{PlaceholderText(Placeholder::Row), row_number},
+                                   {PlaceholderText(Placeholder::RowFull), full_row_number}},
+                                  out);
+    WriteCells(line, fill_numbers);
+    fill_numbers.Finish();
   }
 
   void WriteCells(std::u16string_view line, TextSink& out) {
@@ -139,16 +139,17 @@ void RenderStage(const TemplateStore& templates, long long index,
   // "[lines]" is filled by ReplaceAll's rule on the fragment as it stands;
   // "[width]" and "[height]" are filled afterwards in everything, the lines
   // included, as the lines are drawn.
-  ReplaceAllSink fill_height(PlaceholderText(Placeholder::Height), DecimalText(static_cast<long long>(height)), out);
-  ReplaceAllSink fill_width(PlaceholderText(Placeholder::Width), DecimalText(static_cast<long long>(width)),
-                            fill_height);
+  const std::u16string width_text = DecimalText(static_cast<long long>(width));
+  const std::u16string height_text = DecimalText(static_cast<long long>(height));
+  ReplaceChainSink fill_size({{PlaceholderText(Placeholder::Width), width_text},
+                              {PlaceholderText(Placeholder::Height), height_text}},
+                             out);
   std::vector<std::u16string> pieces = SplitText(fragment, PlaceholderText(Placeholder::Lines));
   for (size_t i = 0; i < pieces.size(); ++i) {
-    if (i > 0) drawing.WriteLines(fill_width);
-    fill_width.Write(pieces[i]);
+    if (i > 0) drawing.WriteLines(fill_size);
+    fill_size.Write(pieces[i]);
   }
-  fill_width.Finish();
-  fill_height.Finish();
+  fill_size.Finish();
 }
 
 std::u16string RenderStage(const TemplateStore& templates, long long index,

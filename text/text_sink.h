@@ -2,8 +2,11 @@
 #define QUARNEL_TEXT_TEXT_SINK_H_
 
 #include <cstddef>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quarnel {
 
@@ -40,6 +43,15 @@ class ReplaceAllSink final : public TextSink {
   void Finish();
 
  private:
+  friend class ReplaceChainSink;
+  // Several replacements at once, for ReplaceChainSink: each find starts with
+  // the same character and holds it nowhere else, so that no two matches can
+  // overlap, and no replacement can make or break a later find's match.
+  ReplaceAllSink(std::vector<std::u16string> finds, std::vector<std::u16string> replacements,
+                 TextSink& next);
+  // The match of the finds at `at`, in their order: its index, -1 for none,
+  // or -2 when `text` ends before that can be told.
+  int MatchAt(std::u16string_view text, size_t at, bool last) const;
   // Searches `text`, passing on its matches replaced, and returns how much
   // of it was settled: the rest may start a match that more text completes.
   size_t Pass(std::u16string_view text, bool last);
@@ -48,11 +60,34 @@ class ReplaceAllSink final : public TextSink {
   // Passes on what is gathered in out_.
   void PassOn();
 
-  std::u16string find_;
-  std::u16string replacement_;
+  std::vector<std::u16string> finds_;  // one, or several as above
+  std::vector<std::u16string> replacements_;
+  size_t longest_ = 0;  // of the finds
   TextSink& next_;
   std::u16string held_;  // text not yet searched, or a possible match's start
   std::u16string out_;   // settled text not yet passed on
+};
+
+/// Passes the text written through it on to `next` with each of several
+/// replacements applied in turn, exactly as ReplaceAll with the first, then
+/// ReplaceAll with the second on the result, and so on. The text is searched
+/// once for them all when no replacement text can make or break a later
+/// find's match (placeholders replaced by numbers, for example), else once
+/// for each. Finish must be called once, after the last Write.
+class ReplaceChainSink final : public TextSink {
+ public:
+  struct Replacement {
+    std::u16string_view find, replacement;
+  };
+  ReplaceChainSink(std::initializer_list<Replacement> replacements, TextSink& next);
+  ReplaceChainSink(const ReplaceChainSink&) = delete;
+  ReplaceChainSink& operator=(const ReplaceChainSink&) = delete;
+
+  void Write(std::u16string_view text) override { sinks_.front()->Write(text); }
+  void Finish();
+
+ private:
+  std::vector<std::unique_ptr<ReplaceAllSink>> sinks_;  // the first one written first
 };
 
 }  // namespace quarnel

@@ -79,5 +79,35 @@ TEST(ReplaceAllSink, ChainsLikeSequentialReplaceAll) {
   }
 }
 
+// Random finds and replacements, some that one search can take at once and
+// some that need one search each, against ReplaceAll one after another.
+TEST(ReplaceChainSink, MatchesReplaceAllOneAfterAnother) {
+  std::mt19937 random(11);
+  const std::u16string finds[] = {u"[w]", u"[h]", u"[wh]", u"[w", u"[", u"w]", u"ww"};
+  const std::u16string texts[] = {u"12", u"", u"w", u"]", u"h]", u"[h", u"x[w]", u"/path"};
+  const std::u16string tokens[] = {u"[", u"]", u"w", u"h", u"[w]", u"[h]", u"[wh]", u"x", u"1"};
+  for (int round = 0; round < 2000; ++round) {
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    const std::u16string find_a = finds[random() % 3], find_b = finds[random() % std::size(finds)];
+    const std::u16string to_a = texts[random() % std::size(texts)], to_b = texts[random() % std::size(texts)];
+    std::u16string whole;
+    // Every fifth text longer than a pass, cut anywhere: a match may
+    // straddle the end of what one search sees.
+    const bool long_text = round % 5 == 0;
+    const size_t count = long_text ? 20000 : random() % 40;
+    for (size_t i = 0; i < count; ++i) whole += tokens[random() % std::size(tokens)];
+    StringSink out;
+    ReplaceChainSink sink({{find_a, to_a}, {find_b, to_b}}, out);
+    for (size_t at = 0; at < whole.size();) {
+      const size_t length = std::min<size_t>(whole.size() - at, random() % (long_text ? 40000 : 6));
+      sink.Write(std::u16string_view(whole).substr(at, length));
+      at += length;
+    }
+    sink.Finish();
+    ASSERT_EQ(Utf8(out.text()), Utf8(ReplaceAll(ReplaceAll(whole, find_a, to_a), find_b, to_b)))
+        << Utf8(find_a) << " -> " << Utf8(to_a) << ", " << Utf8(find_b) << " -> " << Utf8(to_b);
+  }
+}
+
 }  // namespace
 }  // namespace quarnel
