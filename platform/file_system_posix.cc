@@ -6,15 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
-#include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 
+#include "platform/background_flush.h"
 #include "platform/file_system.h"
 #include "platform/shared_folder_posix.h"
 #include "platform/utf8.h"
@@ -265,76 +261,6 @@ std::optional<std::u16string> Replace(const PageSpot& spot, const std::string& t
 
 // Writes a page either into a temporary file in its folder, put in place on
 // Commit, or, where that cannot be, into the page itself (`temp` empty).
-// Flushes a file to the disk on a thread of its own while it is still being
-// written, each time it has grown by a step: left to the final fsync, a
-// long page's flush would start only when all of it is written, and take as
-// long again.
-class BackgroundFlush {
- public:
-  explicit BackgroundFlush(int fd) : fd_(fd) {}
-  BackgroundFlush(const BackgroundFlush&) = delete;
-  BackgroundFlush& operator=(const BackgroundFlush&) = delete;
-  ~BackgroundFlush() { Stop(); }
-
-  // The file has `size` bytes now.
-  void Grown(off_t size) {
-    if (size - asked_ < kStep) return;
-    asked_ = size;
-    if (!thread_.joinable()) {
-      try {
-        thread_ = std::thread([this] { Run(); });
-      } catch (const std::system_error&) {
-        asked_ = std::numeric_limits<off_t>::max();  // no thread to be had: the final fsync does it all
-        return;
-      }
-    }
-    {
-      std::lock_guard lock(mutex_);
-      pending_ = true;
-    }
-    wake_.notify_one();
-  }
-
-  // Waits for the flush under way; returns the error number of the first
-  // flush that failed, 0 if none did. (A failed flush's error may not show
-  // again at a later fsync of the same file.)
-  int Stop() {
-    if (thread_.joinable()) {
-      {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-      }
-      wake_.notify_one();
-      thread_.join();
-    }
-    return error_;
-  }
-
- private:
-  static constexpr off_t kStep = off_t{32} << 20;
-
-  void Run() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      wake_.wait(lock, [this] { return pending_ || stopping_; });
-      if (stopping_) return;
-      pending_ = false;
-      lock.unlock();
-      const int failed = ::fdatasync(fd_) != 0 ? errno : 0;
-      lock.lock();
-      if (error_ == 0) error_ = failed;
-    }
-  }
-
-  const int fd_;
-  off_t asked_ = 0;  // the writing side's own
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool pending_ = false, stopping_ = false;
-  int error_ = 0;
-};
-
 class PosixFileWriter final : public FileWriter {
  public:
   PosixFileWriter(std::unique_ptr<HoldSignals> hold, PageSpot spot, std::string temp, Fd file)
@@ -342,7 +268,7 @@ class PosixFileWriter final : public FileWriter {
         spot_(std::move(spot)),
         temp_(std::move(temp)),
         file_(std::move(file)),
-        flush_(file_.get()) {}
+        flush_([fd = file_.get()]() -> unsigned long { return ::fdatasync(fd) != 0 ? errno : 0; }) {}
   ~PosixFileWriter() override {
     flush_.Stop();
     if (!committed_ && !temp_.empty()) {
@@ -358,13 +284,15 @@ class PosixFileWriter final : public FileWriter {
 
   bool Write(std::string_view bytes, std::u16string* error) override {
     if (!Report(WriteAll(file_.get(), bytes), error)) return false;
-    written_ += static_cast<off_t>(bytes.size());
+    written_ += bytes.size();
     flush_.Grown(written_);
     return true;
   }
 
   bool Commit(std::u16string* error) override {
-    if (const int failed = flush_.Stop(); failed != 0) return Report(ErrorText("fdatasync", failed), error);
+    if (const unsigned long failed = flush_.Stop(); failed != 0) {
+      return Report(ErrorText("fdatasync", static_cast<int>(failed)), error);
+    }
     if (::fsync(file_.get()) != 0) return Report(ErrorText("fsync", errno), error);
     if (!file_.Close()) return Report(ErrorText("close", errno), error);
     if (!temp_.empty() && !Report(Replace(spot_, temp_), error)) return false;
@@ -383,7 +311,7 @@ class PosixFileWriter final : public FileWriter {
   std::string temp_;
   Fd file_;
   BackgroundFlush flush_;
-  off_t written_ = 0;
+  uint64_t written_ = 0;
   bool committed_ = false;
 };
 

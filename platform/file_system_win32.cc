@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/background_flush.h"
 #include "platform/file_system.h"
 #include "platform/win32_util.h"
 
@@ -80,6 +81,7 @@ class Win32FileWriter final : public FileWriter {
   static std::unique_ptr<Win32FileWriter> Open(const std::u16string& given_path,
                                                std::u16string* error);
   ~Win32FileWriter() override {
+    flush_.Stop();
     if (!in_place_ && !settled_) {
       file_.Close();
       DeleteFileW(Wide(temp_));
@@ -115,6 +117,10 @@ class Win32FileWriter final : public FileWriter {
   bool settled_ = false;  // put in place, or kept as the only copy
   const char* failed_call_ = nullptr;
   DWORD failed_error_ = 0;
+  uint64_t written_ = 0;
+  BackgroundFlush flush_{[this]() -> unsigned long {
+    return FlushFileBuffers(file_.get()) ? 0 : GetLastError();
+  }};
 };
 
 std::unique_ptr<Win32FileWriter> Win32FileWriter::Open(const std::u16string& given_path,
@@ -181,11 +187,14 @@ bool Win32FileWriter::Write(std::string_view bytes, std::u16string* error) {
     }
     done += n;
   }
+  written_ += bytes.size();
+  flush_.Grown(written_);
   return true;
 }
 
 bool Win32FileWriter::Commit(std::u16string* error) {
   if (failed_call_) return Fail(failed_call_, error);
+  if (const DWORD failed = flush_.Stop(); failed != 0) return Fail("FlushFileBuffers", error, failed);
   if (!FlushFileBuffers(file_.get())) return Fail("FlushFileBuffers", error);
   if (!file_.Close()) return Fail("CloseHandle", error);
   if (in_place_) return true;

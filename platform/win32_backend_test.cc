@@ -159,16 +159,24 @@ TEST_F(Win32BackendTest, StartedFileArrivesPieceByPiece) {
     std::unique_ptr<FileWriter> writer = files->StartFile(Path(u"page.html"), &failure);
     ASSERT_TRUE(writer) << Utf8(failure.reason);
     std::u16string error;
-    for (const std::string& bytes : {std::string("a"), piece, std::string("z")}) {
+    // Long enough to be flushed on the way, twice.
+    const int pieces = 70;
+    std::string whole = "a";
+    ASSERT_TRUE(writer->Write("a", &error)) << Utf8(error);
+    for (int i = 0; i < pieces; ++i) {
+      const std::string bytes = std::to_string(i) + piece;
       ASSERT_TRUE(writer->Write(bytes, &error)) << Utf8(error);
+      whole += bytes;
     }
+    ASSERT_TRUE(writer->Write("z", &error)) << Utf8(error);
+    whole += "z";
     EXPECT_EQ(Names().size(), 2u);  // the page and its temporary file
     EXPECT_EQ(Get(u"page.html"), "old");
     if (commit) {
       ASSERT_TRUE(writer->Commit(&error)) << Utf8(error);
     }
     writer.reset();
-    EXPECT_EQ(Get(u"page.html"), commit ? "a" + piece + "z" : "old");
+    EXPECT_TRUE(Get(u"page.html") == (commit ? whole : "old"));
     EXPECT_NE(GetFileAttributesW(Wide(Path(u"page.html"))) & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_EQ(Names(), std::vector<std::u16string>{u"page.html"});
     SetFileAttributesW(Wide(Path(u"page.html")), FILE_ATTRIBUTE_NORMAL);
