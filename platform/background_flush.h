@@ -29,7 +29,7 @@ class BackgroundFlush {
   /// later flush of the same file, so the caller reports it.
   unsigned long Stop();
 
-  static constexpr uint64_t kStep = uint64_t{32} << 20;
+  static constexpr uint64_t kStep = uint64_t{16} << 20;
 
  private:
   void Run();

@@ -92,6 +92,19 @@ constexpr std::u16string_view PlaceholderText(Placeholder p) {
   return kPlaceholderRules[static_cast<size_t>(p)].text;
 }
 
+/// The character every placeholder starts with, and holds nowhere else.
+inline constexpr char16_t kPlaceholderStart = u'[';
+constexpr bool PlaceholdersStartAlike() {
+  for (const PlaceholderRule& rule : kPlaceholderRules) {
+    if (rule.text.empty() || rule.text[0] != kPlaceholderStart ||
+        rule.text.find(kPlaceholderStart, 1) != std::u16string_view::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(PlaceholdersStartAlike(), "text without kPlaceholderStart holds no placeholder");
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_RENDER_PLACEHOLDERS_H_

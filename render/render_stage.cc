@@ -64,22 +64,30 @@ class StageDrawing {
                       std::any_of(cell_texts_.begin(), cell_texts_.end(),
                                   [&](const std::u16string& t) { return holds(t, first); });
     }
+    // Lines made of pieces without the first character of every placeholder
+    // hold none: the fills around them may pass them on unsearched.
+    plain_ = !row_numbered_ && !holds(frame_row_, kPlaceholderStart) && !holds(data_space_, kPlaceholderStart) &&
+             std::none_of(data_line_.begin(), data_line_.end(),
+                          [&](const std::u16string& t) { return holds(t, kPlaceholderStart); }) &&
+             std::none_of(cell_texts_.begin(), cell_texts_.end(),
+                          [&](const std::u16string& t) { return holds(t, kPlaceholderStart); });
   }
 
   // The lines text: the frame row, then each data row followed by the frame
   // row. A row body goes out in pieces as its cells are filled, so even a
   // very wide row is never held whole.
   void WriteLines(TextSink& out) {
-    out.Write(frame_row_);
+    Put(out, frame_row_);
     for (size_t r = 0; r < grid_lines_.size(); ++r) {
       std::u16string row_number = DecimalText(static_cast<long long>(r + 1));
       std::u16string full_row_number = ToFullWidth(row_number);
       for (size_t i = 0; i < data_line_.size(); ++i) {
         if (i > 0) WriteRowBody(grid_lines_[r], row_number, full_row_number, out);
-        out.Write(data_line_[i]);
+        Put(out, data_line_[i]);
       }
-      out.Write(frame_row_);
+      Put(out, frame_row_);
     }
+    PassOn(out);
   }
 
  private:
@@ -99,12 +107,29 @@ class StageDrawing {
   }
 
   void WriteCells(std::u16string_view line, TextSink& out) {
-    out.Write(data_space_);
+    Put(out, data_space_);
     for (size_t c = 0; c < width_; ++c) {
-      out.Write(cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank]);
-      out.Write(data_space_);
+      Put(out, cell_texts_[c < line.size() ? CellValue(line[c]) : kBlank]);
+      Put(out, data_space_);
     }
   }
+
+  // Plain lines are gathered and passed on in large pieces, unsearched.
+  void Put(TextSink& out, std::u16string_view text) {
+    if (!plain_) {
+      out.Write(text);
+      return;
+    }
+    gathered_ += text;
+    if (gathered_.size() >= kGatherSize) PassOn(out);
+  }
+  void PassOn(TextSink& out) {
+    if (gathered_.empty()) return;
+    out.WriteWithout(kPlaceholderStart, gathered_);
+    gathered_.clear();
+  }
+  static constexpr size_t kGatherSize = 1 << 14;
+  std::u16string gathered_;
 
   std::vector<std::u16string_view> grid_lines_;
   size_t width_;
@@ -113,6 +138,7 @@ class StageDrawing {
   std::u16string data_space_;
   std::array<std::u16string, kCellValues.size()> cell_texts_;
   bool row_numbered_ = false;  // whether a row body may hold "[row]" or "[row*]"
+  bool plain_ = false;         // whether the lines may hold no placeholder at all
 };
 
 }  // namespace

@@ -68,6 +68,11 @@ TEST(RenderStage, FillsPlaceholdersInTheirOrder) {
        u"[frame]-[frame]-[frame]|[data]|[data]|[frame]-[frame]-[frame]"},
       {{{u"stagelist", u"<h2>[title]</h2>"}}, u"a<b&c", u"<h2>a<b&c</h2>"},  // no escaping
       {{{u"stagelist", u"[filename][numstage]"}}, u"T", u"[filename][numstage]"},
+      // Lines without any "[" complete a placeholder begun before them,
+      // whether they are longer than it or shorter.
+      {{{u"stagelist", u"[wid[lines]"}, {u"frame_line", u"th][frame]"}}, u"T", u"2+-+-+|1| |th]+-+-+"},
+      {{{u"stagelist", u"[hei[lines]"}, {u"frame_line", u"t"}, {u"data_line", u"gh]"}}, u"T", u"[heitgh]t"},
+      {{{u"stagelist", u"[wid[lines]"}, {u"frame_line", u"t"}, {u"data_line", u"h]"}}, u"T", u"2t"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);

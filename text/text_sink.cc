@@ -57,6 +57,30 @@ void ReplaceAllSink::Write(std::u16string_view text) {
   PassOn();
 }
 
+void ReplaceAllSink::WriteWithout(char16_t absent, std::u16string_view text) {
+  for (const std::u16string& find : finds_) {
+    if (find.empty() || find[0] != absent) {
+      Write(text);
+      return;
+    }
+  }
+  // No match starts in `text`; one that starts in the held text ends within
+  // its first characters, which settle it. The rest goes on as it is.
+  if (!held_.empty()) {
+    const size_t settle = longest_ - 1;
+    if (text.size() < settle) {
+      Write(text);
+      return;
+    }
+    held_.append(text.substr(0, settle));
+    Pass(held_, true);
+    held_.clear();
+    text.remove_prefix(settle);
+  }
+  PassOn();
+  next_.WriteWithout(absent, text);
+}
+
 void ReplaceAllSink::Finish() {
   if (!held_.empty()) Pass(held_, true);
   held_.clear();

@@ -15,6 +15,12 @@ class TextSink {
  public:
   virtual ~TextSink() = default;
   virtual void Write(std::u16string_view text) = 0;
+  /// Writes `text`, which does not hold the character `absent`: a sink that
+  /// searches for texts that start with it may pass such text on unsearched.
+  virtual void WriteWithout(char16_t absent, std::u16string_view text) {
+    static_cast<void>(absent);
+    Write(text);
+  }
 };
 
 /// Collects everything written into one string.
@@ -40,6 +46,7 @@ class ReplaceAllSink final : public TextSink {
   ReplaceAllSink& operator=(const ReplaceAllSink&) = delete;
 
   void Write(std::u16string_view text) override;
+  void WriteWithout(char16_t absent, std::u16string_view text) override;
   void Finish();
 
  private:
@@ -84,6 +91,9 @@ class ReplaceChainSink final : public TextSink {
   ReplaceChainSink& operator=(const ReplaceChainSink&) = delete;
 
   void Write(std::u16string_view text) override { sinks_.front()->Write(text); }
+  void WriteWithout(char16_t absent, std::u16string_view text) override {
+    sinks_.front()->WriteWithout(absent, text);
+  }
   void Finish();
 
  private:
