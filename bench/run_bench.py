@@ -36,6 +36,7 @@ counts, and a failure is worth a second run.
 """
 
 import argparse
+import atexit
 import hashlib
 import os
 import re
@@ -99,6 +100,7 @@ class System:
         """Best wall time and highest peak RSS over `runs` runs."""
         walls, peak = [], 0
         for _ in range(runs):
+            settle(page_path(stage_path))
             wall, rss = timed(self.command(exe, stage_path), env=self.wine_env)
             walls.append(wall)
             peak = max(peak, rss)
@@ -120,6 +122,14 @@ def make_wine_env(prefix):
     subprocess.run(["wineserver", "-p"], env=env)
     subprocess.run([WINE, "cmd", "/c", "exit"], env=env, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=120)
+    # Wine's desktop process ends soon after its last program, and a program
+    # that finds none starts it and waits for it, up to a second or more: one
+    # program held open for the whole run keeps it, as Windows' desktop
+    # always runs.
+    subprocess.Popen([WINE, "notepad"], env=env, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    atexit.register(lambda: subprocess.run(["wineserver", "-k"], env=env))
+    time.sleep(2)
     return env
 
 
@@ -135,6 +145,14 @@ def sjis_template(bundled, out):
         f.write(text.encode("cp932"))
 
 
+def settle(output):
+    """Every run starts alike: no earlier output to replace, nothing written
+    before it still waiting for the disk."""
+    if os.path.exists(output):
+        os.remove(output)
+    subprocess.run(["sync"], check=True)
+
+
 def page_path(stage_path):
     return os.path.splitext(stage_path)[0] + ".html"
 
@@ -143,6 +161,7 @@ def dd_time(page, work, runs):
     copy = os.path.join(work, "dd.out")
     best = None
     for _ in range(runs):
+        settle(copy)
         wall, _ = timed(["dd", "if=" + page, "of=" + copy, "bs=1M", "conv=fsync"])
         os.remove(copy)
         best = wall if best is None else min(best, wall)
