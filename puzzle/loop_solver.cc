@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -17,12 +18,30 @@ enum : uint8_t { kUnknown = 0, kOn = 1, kOff = 2 };
 enum : uint8_t { kInside = 1, kOutside = 2 };
 
 // The geometry of a board: edges, dots (the corners of cells) and cells, and
-// which touches which. Computed, not stored, so it costs nothing per board.
+// which touches which. An edge's two dots and two cells are looked up, as
+// the searches ask for them at every step; the rest is computed.
 class Grid {
  public:
   explicit Grid(const Board& board)
       : w_(board.width), h_(board.height), horizontal_((h_ + 1) * w_),
-        edges_(horizontal_ + h_ * (w_ + 1)), dots_((h_ + 1) * (w_ + 1)), cells_(w_ * h_) {}
+        edges_(horizontal_ + h_ * (w_ + 1)), dots_((h_ + 1) * (w_ + 1)), cells_(w_ * h_),
+        ends_(2 * static_cast<size_t>(edges_)), sides_(2 * static_cast<size_t>(edges_)) {
+    for (int e = 0; e < edges_; ++e) {
+      if (e < horizontal_) {
+        const int r = e / w_, c = e % w_;
+        ends_[2 * e] = r * (w_ + 1) + c;
+        ends_[2 * e + 1] = ends_[2 * e] + 1;
+        sides_[2 * e] = r > 0 ? (r - 1) * w_ + c : cells_;
+        sides_[2 * e + 1] = r < h_ ? r * w_ + c : cells_;
+      } else {
+        const int k = e - horizontal_, r = k / (w_ + 1), c = k % (w_ + 1);
+        ends_[2 * e] = r * (w_ + 1) + c;
+        ends_[2 * e + 1] = ends_[2 * e] + w_ + 1;
+        sides_[2 * e] = c > 0 ? r * w_ + c - 1 : cells_;
+        sides_[2 * e + 1] = c < w_ ? r * w_ + c : cells_;
+      }
+    }
+  }
   int edges() const { return edges_; }
   int dots() const { return dots_; }
   int cells() const { return cells_; }
@@ -32,27 +51,13 @@ class Grid {
 
   // The two dots at an edge's ends.
   void EdgeDots(int e, int* a, int* b) const {
-    if (e < horizontal_) {
-      int r = e / w_, c = e % w_;
-      *a = r * (w_ + 1) + c;
-      *b = *a + 1;
-    } else {
-      int k = e - horizontal_, r = k / (w_ + 1), c = k % (w_ + 1);
-      *a = r * (w_ + 1) + c;
-      *b = *a + w_ + 1;
-    }
+    *a = ends_[2 * e];
+    *b = ends_[2 * e + 1];
   }
   // The two cells an edge separates; outside() beyond the frame.
   void EdgeCells(int e, int* p, int* q) const {
-    if (e < horizontal_) {
-      int r = e / w_, c = e % w_;
-      *p = r > 0 ? (r - 1) * w_ + c : cells_;
-      *q = r < h_ ? r * w_ + c : cells_;
-    } else {
-      int k = e - horizontal_, r = k / (w_ + 1), c = k % (w_ + 1);
-      *p = c > 0 ? r * w_ + c - 1 : cells_;
-      *q = c < w_ ? r * w_ + c : cells_;
-    }
+    *p = sides_[2 * e];
+    *q = sides_[2 * e + 1];
   }
   // The top side of cell (r, c), and its left side; r and c may be one past
   // the last row and column for the frame.
@@ -110,6 +115,35 @@ class Grid {
 
  private:
   int w_, h_, horizontal_, edges_, dots_, cells_;
+  std::vector<int> ends_, sides_;  // per edge, two each
+};
+
+// One change a search made, to be undone.
+struct Undo {
+  enum Kind : uint8_t { Edge, Colour, Mate, Length, Closed, Join } kind;
+  int index;
+  int old;
+};
+
+// The changes made, latest last: a buffer as long as the most a search can
+// have made at once, so that recording one is a store. Its pages are taken
+// from the system only as the trail reaches them.
+class Trail {
+ public:
+  // Each edge is decided once, with at most four more changes if on (two
+  // paths' ends, or the loop closing); each cell takes a colour once and
+  // joins another class once.
+  explicit Trail(const Grid& grid)
+      : entries_(new Undo[5 * static_cast<size_t>(grid.edges()) + 2 * (static_cast<size_t>(grid.cells()) + 1) + 1]) {}
+  void push_back(const Undo& undo) { entries_[size_++] = undo; }
+  size_t size() const { return size_; }
+  const Undo& back() const { return entries_[size_ - 1]; }
+  void pop_back() { --size_; }
+  const Undo& operator[](size_t i) const { return entries_[i]; }
+
+ private:
+  std::unique_ptr<Undo[]> entries_;
+  size_t size_ = 0;
 };
 
 class Search {
@@ -117,12 +151,14 @@ class Search {
   // How the search picks the edge to branch on: the one whose probe decided
   // most both ways, or such an edge at the open end of a path first.
   enum class Choice { ByWeight, AlongPaths };
-  Search(const Board& board, const SolveBudget& budget, const std::vector<bool>* known, Choice choice)
-      : board_(board), known_(known), choice_(choice), grid_(board), deadline_(std::chrono::steady_clock::now() + budget.time),
+  Search(const Board& board, const Grid& grid, const SolveBudget& budget, const std::vector<bool>* known,
+         Choice choice)
+      : board_(board), known_(known), choice_(choice), grid_(grid), deadline_(std::chrono::steady_clock::now() + budget.time),
         edge_(grid_.edges(), kUnknown), dot_on_(grid_.dots(), 0), dot_open_(grid_.dots(), 0),
         cell_on_(grid_.cells(), 0), cell_open_(grid_.cells(), 4),
         colour_(grid_.cells() + 1, 0), parent_(grid_.cells() + 1), parity_(grid_.cells() + 1, 0),
         size_(grid_.cells() + 1, 1), next_cell_(grid_.cells() + 1), mate_(grid_.dots(), 0), length_(grid_.dots(), 0),
+        trail_(grid_),
         mark_(grid_.cells() + 1, 0), probe_queued_(grid_.edges(), 0),
         first_way_(grid_.edges(), 0), weight_(grid_.edges(), 0) {
     for (int v = 0; v < grid_.dots(); ++v) {
@@ -140,11 +176,6 @@ class Search {
   long long nodes() const { return nodes_; }
 
  private:
-  struct Undo {
-    enum Kind : uint8_t { Edge, Colour, Mate, Length, Closed, Join } kind;
-    int index;
-    int old;
-  };
   struct Frame {
     size_t trail_mark;
     int edge;
@@ -180,7 +211,7 @@ class Search {
   const Board& board_;
   const std::vector<bool>* known_;
   Choice choice_;
-  Grid grid_;
+  const Grid& grid_;
   std::chrono::steady_clock::time_point deadline_;
   std::vector<uint8_t> edge_;
   std::vector<uint8_t> dot_on_, dot_open_;    // per dot: edges on, edges unknown
@@ -197,7 +228,7 @@ class Search {
   int total_on_ = 0;
   bool closed_ = false;
   bool sweep_ = false;  // the loop closed: every open edge goes off
-  std::vector<Undo> trail_;
+  Trail trail_;
   std::vector<int> queue_;  // edge e as 2e, cell c as 2c + 1
   // Scratch for the searches over the board; mark_ holds visit stamps.
   std::vector<unsigned> mark_;
@@ -786,8 +817,9 @@ Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<b
   // Two searches that differ in their choices take turns, a slice of work
   // each, and the first to finish answers: which order of choices suits a
   // board varies, and a bad one can cost a hundred times a good one.
-  Search by_weight(board, budget, known, Search::Choice::ByWeight);
-  Search along_paths(board, budget, known, Search::Choice::AlongPaths);
+  const Grid grid(board);
+  Search by_weight(board, grid, budget, known, Search::Choice::ByWeight);
+  Search along_paths(board, grid, budget, known, Search::Choice::AlongPaths);
   by_weight.Start();
   along_paths.Start();
   // The slices start at one node and grow to their full size, so that
