@@ -745,11 +745,14 @@ bool Search::Advance(long long effort) {
       done_ = true;
       break;
     }
+    // The local rules and the probes first, the rules over the whole board
+    // once they settle: each costs a pass over the board, and the probes
+    // leave them less to do.
     bool changed = true;
     while (ok_ && changed) {
       changed = false;
-      ok_ = Propagate() && Connectivity(&changed);
-      if (ok_ && !changed) ok_ = Probe(&changed);
+      ok_ = Propagate() && Probe(&changed);
+      if (ok_ && !changed) ok_ = Connectivity(&changed);
     }
     if (ok_) {
       const int e = ChooseEdge();
