@@ -53,24 +53,17 @@ class StageDrawing {
                                   PlaceholderText(Placeholder::NumberFull), ToFullWidth(value));
     }
     // A row body is data_space and cell texts, with the row numbers' digits
-    // put in: without the first character of "[row]" and "[row*]" in those
-    // pieces it holds neither.
-    auto holds = [](std::u16string_view text, char16_t c) {
-      return text.find(c) != std::u16string_view::npos;
+    // put in: without the first character of every placeholder in those
+    // pieces it holds neither "[row]" nor "[row*]".
+    const auto holds_start = [](std::u16string_view text) {
+      return text.find(kPlaceholderStart) != std::u16string_view::npos;
     };
-    for (Placeholder p : {Placeholder::Row, Placeholder::RowFull}) {
-      const char16_t first = PlaceholderText(p)[0];
-      row_numbered_ = row_numbered_ || holds(data_space_, first) ||
-                      std::any_of(cell_texts_.begin(), cell_texts_.end(),
-                                  [&](const std::u16string& t) { return holds(t, first); });
-    }
-    // Lines made of pieces without the first character of every placeholder
-    // hold none: the fills around them may pass them on unsearched.
-    plain_ = !row_numbered_ && !holds(frame_row_, kPlaceholderStart) && !holds(data_space_, kPlaceholderStart) &&
-             std::none_of(data_line_.begin(), data_line_.end(),
-                          [&](const std::u16string& t) { return holds(t, kPlaceholderStart); }) &&
-             std::none_of(cell_texts_.begin(), cell_texts_.end(),
-                          [&](const std::u16string& t) { return holds(t, kPlaceholderStart); });
+    row_numbered_ = holds_start(data_space_) || std::any_of(cell_texts_.begin(), cell_texts_.end(), holds_start);
+    // Lines made of such row bodies and of other pieces without that
+    // character hold no placeholder: the fills around them may pass them on
+    // unsearched.
+    plain_ = !row_numbered_ && !holds_start(frame_row_) &&
+             std::none_of(data_line_.begin(), data_line_.end(), holds_start);
   }
 
   // The lines text: the frame row, then each data row followed by the frame
