@@ -223,7 +223,7 @@ class StageChecker {
     std::u16string body;
     for (size_t index : stage_.rows) {
       if (!body.empty()) body += u"\r\n";
-      body += ToHalfWidth(lines_[index]);
+      AppendHalfWidth(lines_[index], &body);
     }
     const Board board = BoardFromLines(GridLines(body));
     const Verdict verdict = quarnel::Solve(board, *solve_);

@@ -41,16 +41,23 @@ class IconvCodePage final : public CodePage {
  public:
   bool Decode(std::string_view bytes, std::u16string* text) override {
     if (!decoder_.ok()) return false;
-    // Every character takes one or two bytes and becomes one code unit.
-    text->resize(bytes.size());
+    // Every character takes one or two bytes and becomes one code unit. The
+    // text is decoded a piece at a time and appended, so that its buffer is
+    // written once, not filled ahead and then written again.
+    text->clear();
+    text->reserve(bytes.size());
+    char16_t piece[16384];
     char* in = const_cast<char*>(bytes.data());
     size_t in_left = bytes.size();
-    char* out = reinterpret_cast<char*>(text->data());
-    size_t out_left = text->size() * sizeof(char16_t);
-    if (decoder_.Convert(&in, &in_left, &out, &out_left) != 0 || in_left != 0) {
-      return false;
+    while (in_left != 0) {
+      char* out = reinterpret_cast<char*>(piece);
+      size_t out_left = sizeof piece;
+      const int error = decoder_.Convert(&in, &in_left, &out, &out_left);
+      text->append(piece, (sizeof piece - out_left) / sizeof(char16_t));
+      // A full piece stops the converter with E2BIG; anything else is a
+      // byte sequence the code page does not have.
+      if (error != 0 && error != E2BIG) return false;
     }
-    text->resize(text->size() - out_left / sizeof(char16_t));
     return true;
   }
 

@@ -55,5 +55,23 @@ TEST(SystemCodePage, EncodesAcrossItsBufferBoundaries) {
   }
 }
 
+TEST(SystemCodePage, DecodesAcrossItsPieces) {
+  // A long text may be decoded a piece at a time: a character of either
+  // width must come out whole wherever a piece ends, and a byte sequence
+  // the code page lacks must fail the text however far into it.
+  auto code_page = MakeSystemCodePage();
+  for (size_t run = 16380; run < 16390; ++run) {
+    SCOPED_TRACE(run);
+    const std::string bytes = std::string(run, 'x') + "\x83X" "a\x83X";
+    std::u16string text = u"left over";
+    ASSERT_TRUE(code_page->Decode(bytes, &text));
+    EXPECT_TRUE(text == std::u16string(run, u'x') + u"スaス");
+    for (std::string bad : {"\x81\x20", "\x80", "\x85\x40"}) {
+      EXPECT_FALSE(code_page->Decode(bytes + bad + bytes, &text)) << bad;
+    }
+    EXPECT_FALSE(code_page->Decode(bytes + bytes + "\x82", &text));  // cut short
+  }
+}
+
 }  // namespace
 }  // namespace quarnel

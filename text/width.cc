@@ -68,6 +68,12 @@ constexpr KanaTable kKana;
 std::u16string ToHalfWidth(std::u16string_view s) {
   std::u16string result;
   result.reserve(s.size());
+  AppendHalfWidth(s, &result);
+  return result;
+}
+
+void AppendHalfWidth(std::u16string_view s, std::u16string* out) {
+  std::u16string& result = *out;
   for (size_t i = 0; i < s.size();) {
     // Runs below U+3000, ASCII among them, stay as they are.
     size_t run = i;
@@ -88,7 +94,6 @@ std::u16string ToHalfWidth(std::u16string_view s) {
       result.push_back(c);
     }
   }
-  return result;
 }
 
 std::u16string ToFullWidth(std::u16string_view s) {

@@ -12,6 +12,9 @@ namespace quarnel {
 /// becomes two code units. Everything else is kept. The same on every system.
 std::u16string ToHalfWidth(std::u16string_view s);
 
+/// Appends the half-width form of `s` to `out`, as ToHalfWidth gives it.
+void AppendHalfWidth(std::u16string_view s, std::u16string* out);
+
 /// The full-width form of `s`: ASCII U+0021..U+007E become U+FF01..U+FF5E, a
 /// blank becomes the ideographic space and half-width katakana become their
 /// full-width forms. Everything else is kept.

@@ -28,6 +28,9 @@ TEST(ToHalfWidth, FoldsFullWidthForms) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     EXPECT_EQ(Utf8(ToHalfWidth(cases[i].from)), Utf8(cases[i].want));
+    std::u16string appended = u"＊ ";
+    AppendHalfWidth(cases[i].from, &appended);
+    EXPECT_EQ(Utf8(appended), Utf8(u"＊ " + cases[i].want));
   }
 }
 
