@@ -11,6 +11,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The program opens GTK at its first window rather than linking it, so the
+# libraries' own dependencies leave it out.
+if(QUARNEL_HAVE_GTK)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgtk-3-0 (>= 3.0.0)")
+endif()
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[
 stage file to HTML page converter
 Quarnel turns a stage file, a Shift_JIS text list of number grids, each a

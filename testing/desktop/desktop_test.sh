@@ -11,7 +11,7 @@
 #   missing_stage      the same for a stage file that is not there
 #   chooser_cancel     the dialog "ステージデータ"; Escape ends silently
 #   chooser_open       the dialog; a typed path and Enter write its page
-#   page_without_window a page written without a window: GTK never starts
+#   page_without_window a page written without a window: GTK is never loaded
 #   unreachable_display DISPLAY names no server: the console's texts
 #   several_with_missing two stage files, the second not there: its lines on
 #                      standard error, then one box listing it; status 1
@@ -241,11 +241,15 @@ case $scenario in
 
   page_without_window)
     # GTK loads the modules named here when it starts, and says so when one
-    # is missing: a run that shows nothing must not get that far.
-    (cd "$work/run" && GTK_MODULES=quarnel-start-probe timeout 30 "$work/bin/quarnel" stages.dat \
+    # is missing: a run that shows nothing must not get that far, nor even
+    # load the library (the loader's log of the run names every one it maps).
+    (cd "$work/run" && GTK_MODULES=quarnel-start-probe LD_DEBUG=files LD_DEBUG_OUTPUT="$work/ld" \
+       timeout 30 "$work/bin/quarnel" stages.dat \
        </dev/null >"$work/stdout" 2>"$work/stderr") || fail "exit status $?, expected 0"
     [ -s "$work/run/stages.html" ] || fail "no page written"
     [ ! -s "$work/stderr" ] || fail "GTK started: $(cat "$work/stderr")"
+    grep -q 'libstdc++' "$work"/ld.* || fail "no loader log"
+    ! grep -q 'libgtk-3' "$work"/ld.* || fail "GTK loaded for a run without a window"
     no_window_left
     ;;
 
