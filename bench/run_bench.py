@@ -29,7 +29,8 @@ path). Exits 1 unless every target passes. The same spread with the
 start-up counted in is printed too ("5 ... start-up included"), and dd's
 own spread on the bundled and sjis pages of every size, its start (the
 one-cell page's copy) taken off: the disk's fixed cost per flush is in every
-page's time, whatever program writes it. Both are marked
+page's time, whatever program writes it; and the Linux build's time over
+dd's at each size, how linear it is against the disk. These are marked
 INFO: not a target, shown so that nothing is hidden.
 
 The table's "ns/B" columns are the time per page byte less the start-up,
@@ -341,6 +342,12 @@ def main(argv):
         infos.append("5 linear: dd's own copy of the %s pages per byte, its start (%.3f s) "
                      "excluded, within %.0f %% of the largest page's: the disk's cost per "
                      "flush" % (t, dd_start, spread * 100))
+        ratios = [r["linux"]["wall"] / r["dd"] for r in mine]
+        largest = ratios[mine.index([r for r in mine if r["largest"]][0])]
+        infos.append("5 linear: linux %s time over dd's, %s from the smallest page to the "
+                     "largest, within %.0f %% of the largest page's" %
+                     (t, " ".join("%.2f" % x for x in ratios),
+                      max(abs(x / largest - 1) for x in ratios) * 100))
     if len(systems) > 1:
         same = all(r["same"] for r in rows if r["template"] != "dense")
         checks.append(("6 Linux and Wine pages byte for byte the same (bundled, sjis)", same))
