@@ -13,6 +13,7 @@
 #   chooser_open       the dialog; a typed path and Enter write its page
 #   page_without_window a page written without a window: GTK is never loaded
 #   unreachable_display DISPLAY names no server: the console's texts
+#   without_gtk        GTK cannot be loaded: the console's texts, no wait
 #   several_with_missing two stage files, the second not there: its lines on
 #                      standard error, then one box listing it; status 1
 # and with standard input on a terminal (under script), no window at all:
@@ -251,6 +252,21 @@ case $scenario in
     grep -q 'libstdc++' "$work"/ld.* || fail "no loader log"
     ! grep -q 'libgtk-3' "$work"/ld.* || fail "GTK loaded for a run without a window"
     no_window_left
+    ;;
+
+  without_gtk)
+    # Where GTK cannot be loaded (here a file of its name that is no
+    # library, found first), the console's lines stand in for the boxes.
+    mkdir -p "$work/lib"
+    echo "not a library" >"$work/lib/libgtk-3.so.0"
+    status=0
+    (cd "$work/run" && LD_LIBRARY_PATH="$work/lib" timeout 30 "$work/bin/quarnel" ない.dat \
+       </dev/null >"$work/stdout" 2>"$work/stderr") || status=$?
+    [ "$status" = 1 ] || fail "exit status $status, expected 1"
+    printf '%s\n' "Quarnel: ない.datが見つかりません" "エラー: ない.datが正しく読みこめません" |
+      diff -u - "$work/stderr" >&2 || fail "standard error differs"
+    no_window_left
+    no_page
     ;;
 
   unreachable_display)
