@@ -5,7 +5,7 @@
 namespace quarnel {
 
 void BackgroundFlush::Grown(uint64_t size) {
-  if (no_thread_ || size - asked_ < kStep) return;
+  if (no_thread_ || size - asked_ < StepAfter(asked_)) return;
   asked_ = size;
   if (!thread_.joinable()) {
     try {

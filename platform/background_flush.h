@@ -1,6 +1,7 @@
 #ifndef QUARNEL_PLATFORM_BACKGROUND_FLUSH_H_
 #define QUARNEL_PLATFORM_BACKGROUND_FLUSH_H_
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -10,7 +11,7 @@
 namespace quarnel {
 
 /// Sends a file to the disk on a thread of its own while it is still being
-/// written, each time it has grown by a step: left to the final flush, a
+/// written, each time it has grown by a step (StepAfter): left to the final flush, a
 /// long page's would start only when all of it is written, and take about as
 /// long again. The final flush then waits for the last step alone.
 class BackgroundFlush {
@@ -29,7 +30,15 @@ class BackgroundFlush {
   /// later flush of the same file, so the caller reports it.
   unsigned long Stop();
 
-  static constexpr uint64_t kStep = uint64_t{16} << 20;
+  /// How far the file grows between two flushes, once `flushed` bytes were
+  /// asked for: a fourth of that, at least 4 MiB and at most 16 MiB. A
+  /// short page's last step, which the final flush waits for, stays short;
+  /// a long page's flushes stay few, for disks that pay much for each.
+  static constexpr uint64_t kFirstStep = uint64_t{4} << 20;
+  static constexpr uint64_t kLongestStep = uint64_t{16} << 20;
+  static constexpr uint64_t StepAfter(uint64_t flushed) {
+    return std::clamp(flushed / 4, kFirstStep, kLongestStep);
+  }
 
  private:
   void Run();

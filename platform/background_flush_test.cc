@@ -11,9 +11,11 @@ namespace quarnel {
 namespace {
 
 TEST(BackgroundFlush, FlushesEachStepAndReportsTheFirstFailure) {
-  constexpr uint64_t kStep = BackgroundFlush::kStep;
+  constexpr uint64_t kStep = BackgroundFlush::kFirstStep;
+  constexpr uint64_t kMiB = uint64_t{1} << 20;
   // Each size written, and how many flushes it has asked for by then: one
-  // each time the file has grown by a step since the last one.
+  // each time the file has grown by a step since the last one, the step a
+  // fourth of the size then, from 4 to 16 MiB.
   struct Case {
     std::vector<std::pair<uint64_t, int>> sizes;
     int fail_from;  // the flush that fails first, with code 28, later ones with 5; 0 for none
@@ -25,6 +27,8 @@ TEST(BackgroundFlush, FlushesEachStepAndReportsTheFirstFailure) {
       {{{kStep, 1}}, 0, 0},
       {{{kStep - 1, 0}, {kStep + 5, 1}, {2 * kStep, 1}, {2 * kStep + 5, 2}}, 0, 0},
       {{{kStep, 1}, {2 * kStep, 2}, {3 * kStep, 3}, {3 * kStep + 1, 3}}, 0, 0},
+      {{{24 * kMiB, 1}, {30 * kMiB - 1, 1}, {30 * kMiB, 2}}, 0, 0},  // a step of 6 MiB
+      {{{64 * kMiB, 1}, {80 * kMiB - 1, 1}, {80 * kMiB, 2}, {96 * kMiB, 3}}, 0, 0},  // 16 at most
       {{{kStep, 1}, {2 * kStep, 2}, {3 * kStep, 3}}, 2, 28},         // the first failure is kept
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
