@@ -19,18 +19,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   int matching = 0;
   for (const Loop& loop : AllLoops(width, height)) matching += Keeps(loop, board);
-  const Verdict verdict = Solve(board);
   const auto check = [](bool condition) {
     if (!condition) std::abort();
   };
-  switch (matching) {
-    case 0: check(verdict.outcome == Verdict::Outcome::None); break;
-    case 1:
-      check(verdict.outcome == Verdict::Outcome::Unique && IsSolution(board, verdict.solution));
-      break;
-    default:
-      check(verdict.outcome == Verdict::Outcome::Several && IsSolution(board, verdict.solution) &&
-            IsSolution(board, verdict.other) && verdict.solution != verdict.other);
+  // The learning search, and the depth-first one that takes larger boards.
+  for (auto* solve : {&Solve, &SolveDepthFirst}) {
+    const Verdict verdict = solve(board, {}, nullptr);
+    switch (matching) {
+      case 0:
+        check(verdict.outcome == Verdict::Outcome::None);
+        break;
+      case 1:
+        check(verdict.outcome == Verdict::Outcome::Unique && IsSolution(board, verdict.solution));
+        break;
+      default:
+        check(verdict.outcome == Verdict::Outcome::Several && IsSolution(board, verdict.solution) &&
+              IsSolution(board, verdict.other) && verdict.solution != verdict.other);
+    }
   }
   return 0;
 }

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "puzzle/clause_search.h"
+
 namespace quarnel {
 namespace {
 
@@ -814,6 +816,17 @@ Verdict Search::Result(long long other_nodes) {
 }  // namespace
 
 Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
+  if (static_cast<long long>(board.width) * board.height > ClauseSearch::kMostCells) {
+    return SolveDepthFirst(board, budget, known);
+  }
+  if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
+  ClauseSearch search(board, std::chrono::steady_clock::now() + budget.time, known);
+  while (!search.Advance(1 << 16)) {
+  }
+  return search.Result(0);
+}
+
+Verdict SolveDepthFirst(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
   // Edges are numbered in an int.
   if (board.EdgeCount() > INT_MAX / 2) return Verdict{};
   if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;

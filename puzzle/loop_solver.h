@@ -9,7 +9,9 @@
 namespace quarnel {
 
 /// What a search may spend on one board. Memory is bounded by the board
-/// itself (a few dozen bytes per edge), whatever the time.
+/// itself, whatever the time: about a kilobyte per cell for the clauses of
+/// boards up to 10,000 cells and what is learnt (pruned as it grows), a few
+/// dozen bytes per edge beyond.
 struct SolveBudget {
   std::chrono::steady_clock::duration time = std::chrono::seconds(10);
 };
@@ -29,7 +31,7 @@ struct Verdict {
   std::vector<bool> solution;
   std::vector<bool> other;
   EdgePlace difference;
-  /// Search nodes visited, for the benchmark.
+  /// Search nodes visited (decisions and conflicts), for the benchmark.
   long long nodes = 0;
 };
 
@@ -37,8 +39,16 @@ struct Verdict {
 /// that keeps the rules (per edge, as in Verdict): the search follows it
 /// first at each choice, so it reaches it at once and then tries the loops
 /// nearest to it, where a second loop of a board stripped of clues lies.
+/// Boards up to 10,000 cells get a search that learns from each dead end;
+/// larger ones, SolveDepthFirst.
 Verdict Solve(const Board& board, const SolveBudget& budget = {},
               const std::vector<bool>* known = nullptr);
+
+/// The same verdicts by searches that only go depth first, with rules over
+/// the whole board at each step: they keep no more than the board, and find
+/// some loop of a large open board soonest.
+Verdict SolveDepthFirst(const Board& board, const SolveBudget& budget = {},
+                        const std::vector<bool>* known = nullptr);
 
 /// Whether `edges` is one closed loop that keeps every clue of `board`.
 bool IsSolution(const Board& board, const std::vector<bool>& edges);

@@ -21,7 +21,15 @@ const Loop* Find(const std::vector<Loop>& loops, const std::vector<bool>& edges)
   return nullptr;
 }
 
-TEST(Solve, AgreesWithEveryLoopOfSmallBoards) {
+using Solver = Verdict (*)(const Board&, const SolveBudget&, const std::vector<bool>*);
+
+// Both searches: the learning one, and the depth-first one that takes the
+// boards too large for it.
+class EverySolver : public testing::TestWithParam<Solver> {};
+INSTANTIATE_TEST_SUITE_P(Solve, EverySolver, testing::Values(&Solve, &SolveDepthFirst));
+
+TEST_P(EverySolver, AgreesWithEveryLoopOfSmallBoards) {
+  const Solver solve = GetParam();
   std::mt19937_64 random(20240601);
   std::uniform_int_distribution<int> any_width(1, 4), any_height(1, 5), percent(0, 99);
   int verdicts[4] = {};
@@ -34,7 +42,8 @@ TEST(Solve, AgreesWithEveryLoopOfSmallBoards) {
     const int kind = percent(random) % 4;
     const int keep = 10 + percent(random) * 7 / 10;
     if (kind < 3) {
-      const Loop& source = loops[std::uniform_int_distribution<size_t>(0, loops.size() - 1)(random)];
+      const Loop& source =
+          loops[std::uniform_int_distribution<size_t>(0, loops.size() - 1)(random)];
       for (int c = 0; c < width * height; ++c) {
         if (percent(random) < keep) board.clues[c] = static_cast<signed char>(source.counts[c]);
       }
@@ -51,7 +60,7 @@ TEST(Solve, AgreesWithEveryLoopOfSmallBoards) {
     for (const Loop& loop : loops) {
       if (Keeps(loop, board)) matching.push_back(&loop);
     }
-    const Verdict verdict = Solve(board);
+    const Verdict verdict = solve(board, {}, nullptr);
     SCOPED_TRACE("round " + std::to_string(round) + "\n" + BoardText(board));
     ++verdicts[static_cast<int>(verdict.outcome)];
     switch (matching.size()) {
@@ -78,7 +87,7 @@ TEST(Solve, AgreesWithEveryLoopOfSmallBoards) {
     // Following a known loop first changes the order, never the verdict.
     if (!matching.empty()) {
       const std::vector<bool>& known = matching.back()->edges;
-      EXPECT_EQ(Solve(board, {}, &known).outcome, verdict.outcome);
+      EXPECT_EQ(solve(board, {}, &known).outcome, verdict.outcome);
     }
     if (HasFatalFailure() || HasFailure()) return;
   }
@@ -89,7 +98,7 @@ TEST(Solve, AgreesWithEveryLoopOfSmallBoards) {
   EXPECT_EQ(verdicts[3], 0);
 }
 
-TEST(Solve, GivesEachVerdict) {
+TEST_P(EverySolver, GivesEachVerdict) {
   struct Case {
     const char* name;
     std::vector<std::u16string_view> lines;
@@ -106,7 +115,7 @@ TEST(Solve, GivesEachVerdict) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const Board board = BoardFromLines(c.lines);
-    const Verdict verdict = Solve(board);
+    const Verdict verdict = GetParam()(board, {}, nullptr);
     EXPECT_EQ(verdict.outcome, c.outcome);
     if (c.outcome == Verdict::Outcome::Unique) {
       EXPECT_TRUE(IsSolution(board, verdict.solution));
@@ -114,8 +123,9 @@ TEST(Solve, GivesEachVerdict) {
   }
 }
 
-TEST(Solve, UndeterminedWhenTheBudgetIsSpent) {
-  const Verdict verdict = Solve(Board::Empty(200, 200), SolveBudget{std::chrono::seconds(0)});
+TEST_P(EverySolver, UndeterminedWhenTheBudgetIsSpent) {
+  const Verdict verdict =
+      GetParam()(Board::Empty(100, 100), SolveBudget{std::chrono::seconds(0)}, nullptr);
   EXPECT_EQ(verdict.outcome, Verdict::Outcome::Undetermined);
   EXPECT_TRUE(verdict.solution.empty());
 }
@@ -129,16 +139,63 @@ TEST(Solve, ReturnsOnALongSingleRow) {
   EXPECT_NE(verdict.outcome, Verdict::Outcome::Unique);
 }
 
-TEST(Solve, FindsTheGeneratedLoopAmongTheFullClues) {
+TEST_P(EverySolver, FindsTheGeneratedLoopAmongTheFullClues) {
   std::mt19937_64 random(7);
   for (int round = 0; round < 20; ++round) {
     const std::vector<bool> loop = RandomLoop(12, 9, random);
     const Board board = CluesOf(12, 9, loop);
     EXPECT_TRUE(IsSolution(board, loop));
-    const Verdict verdict = Solve(board);
+    const Verdict verdict = GetParam()(board, {}, nullptr);
     ASSERT_EQ(verdict.outcome, Verdict::Outcome::Unique);
     EXPECT_EQ(verdict.solution, loop);
   }
+}
+
+TEST(Solve, AgreesWithTheDepthFirstSearchOnLargerBoards) {
+  std::mt19937_64 random(99);
+  std::uniform_int_distribution<int> side(6, 12), percent(0, 99);
+  for (int round = 0; round < 150; ++round) {
+    const int width = side(random), height = side(random);
+    Board board = CluesOf(width, height, RandomLoop(width, height, random));
+    const int keep = 25 + percent(random) / 2;
+    for (auto& clue : board.clues) {
+      if (percent(random) >= keep) clue = Board::kNoClue;
+    }
+    if (round % 3 == 0)
+      board.clues[percent(random) % board.clues.size()] = static_cast<signed char>(round % 4);
+    SCOPED_TRACE(BoardText(board));
+    const Verdict learnt = Solve(board), depth_first = SolveDepthFirst(board);
+    ASSERT_EQ(learnt.outcome, depth_first.outcome);
+    if (learnt.outcome == Verdict::Outcome::Unique) {
+      EXPECT_EQ(learnt.solution, depth_first.solution);
+    } else if (learnt.outcome == Verdict::Outcome::Several) {
+      EXPECT_TRUE(IsSolution(board, learnt.solution) && IsSolution(board, learnt.other));
+      EXPECT_NE(learnt.solution, learnt.other);
+    }
+  }
+}
+
+TEST(Solve, ALoopWalledOffFromHalfTheBoard) {
+  // A column of 0s from frame to frame keeps the loop out of the right
+  // part: too large a part to settle cell by cell, so the search has to
+  // find that out as it goes.
+  std::mt19937_64 random(11);
+  const int left = 19, width = 40, height = 40;
+  const std::vector<bool> small = RandomLoop(left, height, random);
+  const Board clues = CluesOf(left, height, small);
+  Board board = Board::Empty(width, height);
+  std::vector<bool> loop(board.EdgeCount());
+  for (int r = 0; r <= height; ++r) {
+    for (int c = 0; c <= left; ++c) {
+      if (r < height && c < left) board.clues[r * width + c] = clues.clues[r * left + c];
+      if (c < left) loop[board.HorizontalEdge(r, c)] = small[clues.HorizontalEdge(r, c)];
+      if (r < height) loop[board.VerticalEdge(r, c)] = small[clues.VerticalEdge(r, c)];
+    }
+  }
+  for (int r = 0; r < height; ++r) board.clues[r * width + left + 1] = 0;
+  const Verdict verdict = Solve(board);
+  ASSERT_EQ(verdict.outcome, Verdict::Outcome::Unique);
+  EXPECT_EQ(verdict.solution, loop);
 }
 
 }  // namespace
