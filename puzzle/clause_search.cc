@@ -670,6 +670,7 @@ bool ClauseSearch::Advance(long long effort) {
     }
     const Lit decision = Decide();
     if (decision < 0) {
+      ++nodes_;  // so that the clock is read even here
       if (Found()) break;
       continue;
     }
