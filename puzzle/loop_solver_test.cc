@@ -139,6 +139,21 @@ TEST(Solve, ReturnsOnALongSingleRow) {
   EXPECT_NE(verdict.outcome, Verdict::Outcome::Unique);
 }
 
+TEST(Solve, ReturnsOnTheLargestBoardThatGetsClauses) {
+  // 100 x 100 cells, two fifths of a random loop's clues: some verdict, a
+  // sound one, within a short budget.
+  std::mt19937_64 random(3);
+  Board board = CluesOf(100, 100, RandomLoop(100, 100, random));
+  for (auto& clue : board.clues) {
+    if (random() % 5 >= 2) clue = Board::kNoClue;
+  }
+  const Verdict verdict = Solve(board, SolveBudget{std::chrono::milliseconds(300)});
+  EXPECT_NE(verdict.outcome, Verdict::Outcome::None);
+  if (verdict.outcome != Verdict::Outcome::Undetermined) {
+    EXPECT_TRUE(IsSolution(board, verdict.solution));
+  }
+}
+
 TEST_P(EverySolver, FindsTheGeneratedLoopAmongTheFullClues) {
   std::mt19937_64 random(7);
   for (int round = 0; round < 20; ++round) {
@@ -173,6 +188,45 @@ TEST(Solve, AgreesWithTheDepthFirstSearchOnLargerBoards) {
       EXPECT_NE(learnt.solution, learnt.other);
     }
   }
+}
+
+TEST(Solve, AMinimalPuzzleAndItsCopyWithOneClueLess) {
+  // A minimal 20 x 20 puzzle of the benchmark's corpus (seed 28): thousands
+  // of conflicts, so the learnt clauses are pruned and moved on the way.
+  std::vector<std::u16string_view> lines = {
+      u".1.2....1.1.3.31..13",
+      u"3.1...2.22......3...",
+      u"....1122...23.2.2..2",
+      u"1212.0.1......1...2.",
+      u"...1.....1102....1..",
+      u".1..31.1.2....12..11",
+      u".1322223.2.1.3.1.1..",
+      u".0...3...3.3..2.2.00",
+      u"..2..112...3..2.2...",
+      u"1.22.....3..12....33",
+      u"2.212.101...1..31...",
+      u"..2231..3.1...2..3.2",
+      u".....2.....11.221.21",
+      u"1213....11.2..2..1..",
+      u".1.....2..2.3.1..222",
+      u"..22.1.2..21.....21.",
+      u"1.....1.1.1231.3..22",
+      u"2.31......1..0..32..",
+      u"222..1.32.10..3.....",
+      u"3..1.0....0.3...222.",
+  };
+  const Board board = BoardFromLines(lines);
+  const Verdict unique = Solve(board);
+  ASSERT_EQ(unique.outcome, Verdict::Outcome::Unique);
+  EXPECT_TRUE(IsSolution(board, unique.solution));
+  EXPECT_GT(unique.nodes, 4000);
+  // Without the 3 of row 3, column 13, a second loop appears.
+  lines[2] = u"....1122...2..2.2..2";
+  const Board fewer = BoardFromLines(lines);
+  const Verdict several = Solve(fewer);
+  ASSERT_EQ(several.outcome, Verdict::Outcome::Several);
+  EXPECT_TRUE(IsSolution(fewer, several.solution) && IsSolution(fewer, several.other));
+  EXPECT_NE(several.solution, several.other);
 }
 
 TEST(Solve, ALoopWalledOffFromHalfTheBoard) {
