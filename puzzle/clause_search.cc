@@ -29,6 +29,14 @@ long long Luby(long long i) {
   return 1LL << power;
 }
 
+// A stamp not yet in `marks`; they start again when the count wraps.
+void NextStamp(uint32_t* now, std::vector<uint32_t>* marks) {
+  if (++*now == 0) {
+    std::fill(marks->begin(), marks->end(), 0);
+    *now = 1;
+  }
+}
+
 }  // namespace
 
 ClauseSearch::ClauseSearch(const Board& board, std::chrono::steady_clock::time_point deadline,
@@ -49,7 +57,6 @@ ClauseSearch::ClauseSearch(const Board& board, std::chrono::steady_clock::time_p
       heap_index_(vars_, -1),
       seen_(vars_, 0),
       next_(4 * static_cast<size_t>(cells_)),
-      component_(cells_),
       visit_(cells_, 0),
       stamp_(cells_, 0) {
   verdict_.outcome = Verdict::Outcome::None;
@@ -116,13 +123,10 @@ void ClauseSearch::Build(const Board& board) {
       if (c < width_) at[n++] = EdgeVar(board.HorizontalEdge(r, c));
       if (r > 0) at[n++] = EdgeVar(board.VerticalEdge(r - 1, c));
       if (r < height_) at[n++] = EdgeVar(board.VerticalEdge(r, c));
-      for (int skip = 0; skip < n && n >= 3; ++skip) {
-        if (n == 3 && skip > 0) break;
-        std::vector<Lit> most_two;  // never three on
-        for (int i = 0; i < n; ++i) {
-          if (i != skip || n == 3) most_two.push_back(2 * at[i] + 1);
+      for (int i = 0; i < n; ++i) {  // never three on
+        for (int j = i + 1; j < n; ++j) {
+          for (int k = j + 1; k < n; ++k) AddOriginal({2 * at[i] + 1, 2 * at[j] + 1, 2 * at[k] + 1});
         }
-        AddOriginal(std::move(most_two));
       }
       for (int i = 0; i < n; ++i) {  // never one alone
         std::vector<Lit> not_alone{2 * at[i] + 1};
@@ -420,19 +424,17 @@ uint32_t ClauseSearch::Regions(bool* implied) {
 // component.
 uint32_t ClauseSearch::Region(bool inside, bool* implied) {
   const int8_t wall = inside ? 0 : 1, member = inside ? 1 : 0;
-  ++visit_now_;
+  NextStamp(&visit_now_, &visit_);
   work_.clear();
   starts_.clear();
   first_in_.clear();
   grounded_.clear();
   for (int s = 0; s < cells_; ++s) {
     if (visit_[s] == visit_now_ || value_[s] == wall) continue;
-    const int id = static_cast<int>(starts_.size());
     starts_.push_back(work_.size());
     int first = -1;
     bool grounded = false;
     visit_[s] = visit_now_;
-    component_[s] = id;
     work_.push_back(s);
     for (size_t i = starts_.back(); i < work_.size(); ++i) {
       const int cell = work_[i];
@@ -444,7 +446,6 @@ uint32_t ClauseSearch::Region(bool inside, bool* implied) {
           grounded = true;
         } else if (visit_[n] != visit_now_ && value_[n] != wall) {
           visit_[n] = visit_now_;
-          component_[n] = id;
           work_.push_back(n);
         }
       }
@@ -458,7 +459,7 @@ uint32_t ClauseSearch::Region(bool inside, bool* implied) {
   // The wall around component id, as literals false now: cells of the
   // other colour.
   auto wall_of = [&](int id, std::vector<Lit>* lits) {
-    ++stamp_now_;
+    NextStamp(&stamp_now_, &stamp_);
     for (size_t i = starts_[id]; i < starts_[id + 1]; ++i) {
       const int* next = &next_[4 * static_cast<size_t>(work_[i])];
       for (int k = 0; k < 4; ++k) {

@@ -93,9 +93,10 @@ class ClauseSearch {
   std::vector<uint8_t> seen_;
   std::vector<Lit> scratch_;
   // The colour rules' scratch: each cell's four neighbours (-1 past the
-  // frame), a component label per cell, valid where its visit stamp is
-  // the current one, and a stamp per cell for the walls collected.
-  std::vector<int> next_, component_, work_, first_in_;
+  // frame); the cells of each component in turn, where each starts, its
+  // first cell of the colour and whether it reaches the frame; a stamp per
+  // cell for the cells visited, and one for the walls collected.
+  std::vector<int> next_, work_, first_in_;
   std::vector<size_t> starts_;
   std::vector<uint8_t> grounded_;
   std::vector<uint32_t> visit_, stamp_;
