@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "puzzle/clause_search.h"
 #include "puzzle/loop_generator.h"
 #include "testing/loop_brute_force.h"
 
@@ -187,13 +188,22 @@ TEST(Solve, AgreesWithTheDepthFirstSearchOnLargerBoards) {
       EXPECT_TRUE(IsSolution(board, learnt.solution) && IsSolution(board, learnt.other));
       EXPECT_NE(learnt.solution, learnt.other);
     }
+    // Following a loop found first (the generator's way) changes no verdict.
+    if (learnt.outcome != Verdict::Outcome::None) {
+      const std::vector<bool>& known = learnt.other.empty() ? learnt.solution : learnt.other;
+      const Verdict followed = Solve(board, {}, &known);
+      EXPECT_EQ(followed.outcome, learnt.outcome);
+      if (followed.outcome == Verdict::Outcome::Unique) {
+        EXPECT_EQ(followed.solution, learnt.solution);
+      }
+    }
   }
 }
 
-TEST(Solve, AMinimalPuzzleAndItsCopyWithOneClueLess) {
-  // A minimal 20 x 20 puzzle of the benchmark's corpus (seed 28): thousands
-  // of conflicts, so the learnt clauses are pruned and moved on the way.
-  std::vector<std::u16string_view> lines = {
+// A minimal 20 x 20 puzzle of the benchmark's corpus (seed 28): thousands
+// of conflicts, so the learnt clauses are pruned and moved on the way.
+std::vector<std::u16string_view> Seed28() {
+  return {
       u".1.2....1.1.3.31..13",
       u"3.1...2.22......3...",
       u"....1122...23.2.2..2",
@@ -215,6 +225,10 @@ TEST(Solve, AMinimalPuzzleAndItsCopyWithOneClueLess) {
       u"222..1.32.10..3.....",
       u"3..1.0....0.3...222.",
   };
+}
+
+TEST(Solve, AMinimalPuzzleAndItsCopyWithOneClueLess) {
+  std::vector<std::u16string_view> lines = Seed28();
   const Board board = BoardFromLines(lines);
   const Verdict unique = Solve(board);
   ASSERT_EQ(unique.outcome, Verdict::Outcome::Unique);
@@ -227,6 +241,26 @@ TEST(Solve, AMinimalPuzzleAndItsCopyWithOneClueLess) {
   ASSERT_EQ(several.outcome, Verdict::Outcome::Several);
   EXPECT_TRUE(IsSolution(fewer, several.solution) && IsSolution(fewer, several.other));
   EXPECT_NE(several.solution, several.other);
+}
+
+TEST(ClauseSearch, ResumesWhereItStopped) {
+  // Slices of one node at a time take the search exactly where one call does.
+  std::vector<std::u16string_view> lines = Seed28();
+  for (int copy = 0; copy < 2; ++copy) {
+    if (copy == 1) lines[2] = u"....1122...2..2.2..2";
+    const Board board = BoardFromLines(lines);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    ClauseSearch whole(board, deadline, nullptr), sliced(board, deadline, nullptr);
+    ASSERT_TRUE(whole.Advance(1LL << 40));
+    while (!sliced.Advance(1)) {
+    }
+    const Verdict a = whole.Result(0), b = sliced.Result(0);
+    EXPECT_EQ(a.outcome, copy == 0 ? Verdict::Outcome::Unique : Verdict::Outcome::Several);
+    EXPECT_EQ(a.outcome, b.outcome);
+    EXPECT_EQ(a.nodes, b.nodes);
+    EXPECT_EQ(a.solution, b.solution);
+    EXPECT_EQ(a.other, b.other);
+  }
 }
 
 TEST(Solve, ALoopWalledOffFromHalfTheBoard) {
