@@ -524,11 +524,10 @@ uint32_t ClauseSearch::Region(bool inside, bool* implied) {
 }
 
 // Stores a clause false under the current assignment, watching its two
-// latest literals.
+// latest literals. It holds a cell and the wall around it: two at least.
 uint32_t ClauseSearch::Conflict(std::vector<Lit>* lits) {
   std::sort(lits->begin(), lits->end(),
             [&](Lit a, Lit b) { return level_[a >> 1] > level_[b >> 1]; });
-  if (lits->size() == 1) lits->push_back(lits->front());
   return AddClause(*lits, true, static_cast<uint32_t>(lits->size()));
 }
 
@@ -680,7 +679,6 @@ bool ClauseSearch::Advance(long long effort) {
     level_rechecks_.emplace_back(recheck_inside_, recheck_outside_);
     Assign(decision, kNoReason);
   }
-  if (done_ && verdict_.outcome == Verdict::Outcome::None) verdict_.solution.clear();
   return done_;
 }
 
