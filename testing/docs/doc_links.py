@@ -6,7 +6,9 @@
 - every source path named in code (a code span or a fenced block) exists,
   a "*" in it matching at least one file;
 - every preset a command uses is a preset of CMakePresets.json of its kind,
-  and every "--target" a target the build defines;
+  every "--target" a target the build defines, every "-DQUARNEL_X" an
+  option of the build and every QUARNEL_X variable a command sets one that a
+  source file reads;
 - every test named in a code span is one: "e2e.X" and "check.X" a case
   directory, others a test ctest lists or a word of testing/CMakeLists.txt
   (the Windows tests are registered only in the Windows builds), and
@@ -63,6 +65,9 @@ class Tree:
         # CPack's and CMake's own targets, and every target the build adds by name.
         self.targets = {"all", "install", "package", "clean"} | set(
             re.findall(r"add_(?:executable|library|custom_target)\(\s*([\w.+-]+)", cmake_text))
+        self.options = set(re.findall(r"(?:option|set)\((QUARNEL_\w+)", cmake_text))
+        self.sources = "\n".join(p.read_text(encoding="utf-8", errors="replace")
+                                 for p in root.rglob("*.cc") if "build" not in p.relative_to(root).parts)
         self.test_words = set(re.findall(r"[\w.]+",
                                          (root / "testing/CMakeLists.txt").read_text(encoding="utf-8")))
         self.tests = set()
@@ -121,6 +126,12 @@ def check_code(document, text, tree, problems):
         for name in re.findall(r"--target[ =]([\w.+-]+)", code):
             if name not in tree.targets:
                 problems.append("%s: --target %s: no such target" % (document, name))
+        for name in re.findall(r"-D(QUARNEL_\w+)=", code):
+            if name not in tree.options:
+                problems.append("%s: -D%s: no such option of the build" % (document, name))
+        for name in re.findall(r"(?<![-\w])(QUARNEL_\w+)=", code):
+            if '"%s"' % name not in tree.sources:
+                problems.append("%s: %s: no program reads it" % (document, name))
     for span in spans:
         span = span.strip()
         test = TEST.fullmatch(span)
