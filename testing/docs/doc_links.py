@@ -10,15 +10,14 @@
   option of the build and every QUARNEL_X variable a command sets one that a
   source file reads;
 - every test named in a code span is one: "e2e.X" and "check.X" a case
-  directory, others a test ctest lists or a word of testing/CMakeLists.txt
-  (the Windows tests are registered only in the Windows builds), and
-  "Suite.Name" a GoogleTest TEST of a *_test.cc.
+  directory, others a name testing/CMakeLists.txt gives a test (as written,
+  or made by a foreach loop such as page_${check}), whichever build
+  registers it, and "Suite.Name" a GoogleTest TEST of a *_test.cc.
 
-usage: doc_links.py SOURCE_DIR [--ctest CTEST BUILD_DIR] DOCUMENT...
+usage: doc_links.py SOURCE_DIR DOCUMENT...
 """
 import json
 import re
-import subprocess
 import sys
 from pathlib import Path
 
@@ -56,7 +55,7 @@ def anchors(document):
 
 
 class Tree:
-    def __init__(self, root, ctest):
+    def __init__(self, root):
         self.root = root
         presets = json.loads((root / "CMakePresets.json").read_text(encoding="utf-8"))
         self.presets = {kind: {p["name"] for p in presets.get(kind, [])}
@@ -68,13 +67,13 @@ class Tree:
         self.options = set(re.findall(r"(?:option|set)\((QUARNEL_\w+)", cmake_text))
         self.sources = "\n".join(p.read_text(encoding="utf-8", errors="replace")
                                  for p in root.rglob("*.cc") if "build" not in p.relative_to(root).parts)
-        self.test_words = set(re.findall(r"[\w.]+",
-                                         (root / "testing/CMakeLists.txt").read_text(encoding="utf-8")))
-        self.tests = set()
-        if ctest:
-            listing = subprocess.run([ctest[0], "-N", "--test-dir", ctest[1]], capture_output=True,
-                                     text=True, check=True).stdout
-            self.tests = set(re.findall(r"Test +#\d+: (\S+)", listing))
+        tests_text = (root / "testing/CMakeLists.txt").read_text(encoding="utf-8")
+        # Every word, and every name a foreach loop makes of a word and its
+        # variable (page_${check} with check in access html ...).
+        self.test_words = set(re.findall(r"[\w.]+", tests_text))
+        for variable, items in re.findall(r"foreach\((\w+) IN ITEMS ([^)]*)\)", tests_text):
+            for prefix in re.findall(r"([\w.]*)\$\{%s\}" % variable, tests_text):
+                self.test_words.update(prefix + item for item in items.split())
         self.gtests = set()
         for source in root.rglob("*_test.cc"):
             if "build" not in source.relative_to(root).parts:
@@ -138,10 +137,9 @@ def check_code(document, text, tree, problems):
         if test:
             prefix, name = test.groups()
             if prefix in ("e2e", "check"):
-                known = (tree.root / "testing/cases" / prefix / name).is_dir() or span in tree.tests \
-                    or span in tree.test_words
+                known = (tree.root / "testing/cases" / prefix / name).is_dir() or span in tree.test_words
             else:
-                known = span in tree.tests or name in tree.test_words or span in tree.test_words
+                known = name in tree.test_words or span in tree.test_words
             if not known:
                 problems.append("%s: %s is no test" % (document, span))
         gtest = GTEST.fullmatch(span)
@@ -152,11 +150,7 @@ def check_code(document, text, tree, problems):
 def main():
     args = sys.argv[1:]
     root = Path(args.pop(0))
-    ctest = None
-    if args and args[0] == "--ctest":
-        ctest = args[1:3]
-        del args[:3]
-    tree = Tree(root, ctest)
+    tree = Tree(root)
     problems = []
     for name in args:
         document = Path(name)
