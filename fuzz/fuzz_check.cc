@@ -8,28 +8,15 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "check/check_file.h"
-#include "input/text_file.h"
+#include "fuzz/fuzz_support.h"
 #include "testing/fake_platform.h"
 
 namespace quarnel {
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-// The number of the file's last line, as the reader counts lines.
-size_t LastLine(std::string_view bytes) {
-  std::string_view text_bytes = TextBytes(bytes, DecideTextEncoding(bytes));
-  return text_bytes.empty() ? 1
-                            : LineNumberAt(text_bytes, text_bytes.size(),
-                                           DecideLineEnds(text_bytes));
-}
 
 bool SameFindings(const std::vector<Finding>& a, const std::vector<Finding>& b) {
   if (a.size() != b.size()) return false;
@@ -80,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A file read is checked as the kind asked for, or by its name.
   Check(!report.read || mode != 0 || report.kind == FileKind::Template);
   Check(!report.read || mode != 1 || report.kind == FileKind::Stages);
-  const size_t last_line = LastLine(bytes);
+  const size_t last_line = LastLineOf(bytes);
   for (const Finding& finding : report.findings) {
     if (finding.kind == FindingKind::SectionMissing) {
       Check(finding.line == 0);
