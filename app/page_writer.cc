@@ -217,25 +217,4 @@ bool PageWriter::Finish(FileError* error) {
   return !failed_;
 }
 
-bool WriteDocument(FileSystem& files, CodePage& code_page,
-                   const std::u16string& stage_path, std::u16string_view page,
-                   FileError* error, TextEncoding encoding) {
-  if (page.empty()) {
-    // Still a file of one line end, unlike a PageWriter that got no text.
-    std::u16string out = OutputPath(stage_path, files.Style());
-    std::unique_ptr<FileWriter> file = StartPage(files, out, stage_path, error);
-    std::u16string reason;
-    std::string bytes(encoding == TextEncoding::Utf8WithBom ? kUtf8ByteOrderMark : "");
-    bytes += "\r\n";
-    if (file && !(file->Write(bytes, &reason) && file->Commit(&reason))) {
-      *error = {FileError::Kind::CannotWrite, out, 0, reason};
-      return false;
-    }
-    return file != nullptr;
-  }
-  PageWriter writer(files, code_page, stage_path, encoding);
-  writer.Write(page);
-  return writer.Finish(error);
-}
-
 }  // namespace quarnel

@@ -91,13 +91,6 @@ class PageWriter final : public TextSink {
   std::exception_ptr exception_;
 };
 
-/// Writes `page` (followed by CR LF) in `encoding` to the output path of
-/// `stage_path`, replacing an earlier page. Refuses to replace the stage file
-/// itself. On failure nothing was written and `error` says why.
-bool WriteDocument(FileSystem& files, CodePage& code_page,
-                   const std::u16string& stage_path, std::u16string_view page,
-                   FileError* error, TextEncoding encoding = TextEncoding::CodePage);
-
 }  // namespace quarnel
 
 #endif  // QUARNEL_APP_PAGE_WRITER_H_

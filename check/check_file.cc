@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
-#include "app/program.h"
 #include "check/check_messages.h"
 #include "check/stage_check.h"
 #include "check/template_check.h"
+#include "input/file_error.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
 #include "platform/command_line.h"
@@ -223,7 +222,8 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
   }
   TextFile file;
   FileError error;
-  if (!ReadTextFile(files, code_page, path, &file, &error)) {
+  std::string bytes;
+  if (!ReadTextFile(files, code_page, path, &file, &error, &bytes)) {
     report.findings.push_back(
         MakeFinding(FindingKind::FileUnreadable, error.line, {LineProblemText(error)}));
     report.status = CheckStatus::Errors;
@@ -243,15 +243,11 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     report.solved = solve != nullptr;
     report.findings = std::move(stages.findings);
   }
-  std::string bytes;
-  std::u16string reason;
-  if (files.ReadFile(path, &bytes, &reason) == FileSystem::ReadStatus::Ok) {
-    std::vector<Finding> reading;
-    AddReadingFindings(bytes, file, code_page, &reading);
-    if (!reading.empty()) {
-      report.findings.insert(report.findings.end(), reading.begin(), reading.end());
-      report.findings = SortedByLine(std::move(report.findings), file.lines.size());
-    }
+  std::vector<Finding> reading;
+  AddReadingFindings(bytes, file, code_page, &reading);
+  if (!reading.empty()) {
+    report.findings.insert(report.findings.end(), reading.begin(), reading.end());
+    report.findings = SortedByLine(std::move(report.findings), file.lines.size());
   }
   for (const Finding& finding : report.findings) {
     report.status = Worse(report.status, finding.severity == Finding::Severity::Error

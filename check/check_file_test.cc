@@ -251,6 +251,8 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
     size_t found = 0;
     for (const Finding& f : report.findings) found += f.kind == cases[i].kind ? f.line : 0;
     EXPECT_EQ(found, cases[i].line);
+    // What the warnings look at is what was read: the file, once.
+    EXPECT_EQ(fake.files.reads.size(), 1u);
   }
   // A template gets the same.
   FakePlatform fake;

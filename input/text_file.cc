@@ -59,9 +59,10 @@ size_t LineNumberAt(std::string_view bytes, size_t offset, LineEnds line_ends) {
   return line;
 }
 
-bool ReadTextFile(FileSystem& files, CodePage& code_page,
-                  const std::u16string& path, TextFile* file, FileError* error) {
-  std::string file_bytes;
+bool ReadTextFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
+                  TextFile* file, FileError* error, std::string* bytes_read) {
+  std::string own_bytes;
+  std::string& file_bytes = bytes_read != nullptr ? *bytes_read : own_bytes;
   std::u16string reason;
   if (files.ReadFile(path, &file_bytes, &reason) != FileSystem::ReadStatus::Ok) {
     *error = {FileError::Kind::CannotRead, path, 0, reason};
