@@ -194,11 +194,13 @@ std::string AddressOfBoard(const Board& board) {
   address += std::to_string(board.width) + '/' + std::to_string(board.height) + '/';
   const std::vector<signed char>& clues = board.clues;
   const size_t cells = clues.size();
-  auto blank = [&](size_t i) { return i < cells && clues[i] == Board::kNoClue; };
+  // As the editors write it, a clue on the last cells is followed by
+  // blanks past the end: "b" for a last 1, not "1".
+  auto blank = [&](size_t i) { return i >= cells || clues[i] == Board::kNoClue; };
   for (size_t i = 0; i < cells;) {
     if (clues[i] == Board::kNoClue) {
       int run = 0;
-      while (run < kLongestRun && blank(i)) {
+      while (run < kLongestRun && i < cells && blank(i)) {
         ++run;
         ++i;
       }

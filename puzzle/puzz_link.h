@@ -23,7 +23,10 @@ inline constexpr long long kMaxAddressCells = 4'000'000;
 /// cell has a clue, the digit 5+q when one blank follows, the letter a+q
 /// when two follow; a run of k blank cells (1-20) is the base-36 digit
 /// k+15 ("g" = 1 ... "z" = 20), a longer run several. Every cell is
-/// written, trailing blanks too. A board without cells has no address: "".
+/// written, trailing blanks too, and a clue on the last two cells counts
+/// the cells past the end as blanks, as the editors write it ("c7b" for
+/// a row " 2 1" that ends the board). A board without cells has no
+/// address: "".
 std::string AddressOfBoard(const Board& board);
 
 /// Why an address or a pzprv3 file could not be read.
