@@ -19,6 +19,8 @@ inline constexpr char16_t kTitleWithoutAddressText[] = u"タイトルの次の�
 inline constexpr char16_t kTitleSeparatorText[] =
     u"「*」で始まるタイトルはステージの区切りになってしまいます";
 inline constexpr char16_t kNoAddressText[] = u"アドレスがひとつもありません";
+inline constexpr char16_t kOutputIsInputText[] = u"出力先 ";
+inline constexpr char16_t kOutputIsInputSuffix[] = u" は読んだファイルそのものなので、書きこみません";
 inline constexpr char16_t kStandardInputName[] = u"-";
 inline constexpr char16_t kCannotWriteStdoutText[] = u"標準出力に書きこめません";
 

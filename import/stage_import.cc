@@ -159,7 +159,10 @@ bool ImportFile(FileSystem& files, CodePage& code_page, const std::u16string& in
     file.reset();
   }
   if (!file) {
-    Fail(error, 0, 0, FatalErrorText(file_error));
+    Fail(error, 0, 0,
+         file_error.kind == FileError::Kind::OutputIsInput
+             ? std::u16string(kOutputIsInputText) + *output_path + kOutputIsInputSuffix
+             : FatalErrorText(file_error));
     return false;
   }
   return true;
