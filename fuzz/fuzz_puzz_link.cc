@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "input/text_encoding.h"
 #include "platform/utf8.h"
 #include "puzzle/puzz_link.h"
 
