@@ -9,7 +9,6 @@
 namespace quarnel {
 namespace {
 
-constexpr std::u16string_view kExtension = u".html";
 // Text is encoded, and its bytes written, in pieces of this many code units.
 constexpr size_t kEncodeSize = 1 << 18;
 // and encoded in slices of this many.
@@ -43,7 +42,13 @@ std::unique_ptr<FileWriter> StartPage(FileSystem& files, const std::u16string& o
 
 }  // namespace
 
-std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
+std::unique_ptr<FileWriter> StartOutputFile(FileSystem& files, const std::u16string& out,
+                                            const std::u16string& input_path, FileError* error) {
+  return StartPage(files, out, input_path, error);
+}
+
+std::u16string OutputPath(std::u16string_view stage_path, PathStyle style,
+                          std::u16string_view extension) {
   std::u16string out(stage_path);
   // Only the file name's last "." counts, so "C:\my.data\stages" keeps its
   // directory and gains ".html".
@@ -52,11 +57,11 @@ std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
     if (IsSeparator(c, style)) break;
     if (c == u'.') {
       out.resize(i - 1);
-      out += kExtension;
+      out += extension;
       break;
     }
   }
-  if (!out.ends_with(kExtension)) out += kExtension;
+  if (!out.ends_with(extension)) out += extension;
   return out;
 }
 

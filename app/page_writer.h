@@ -21,9 +21,17 @@
 namespace quarnel {
 
 /// The page's path: `stage_path` with the extension of its file name
-/// replaced by ".html", or ".html" appended when the file name has none.
-/// A "." in a directory name is not an extension.
-std::u16string OutputPath(std::u16string_view stage_path, PathStyle style);
+/// replaced by ".html" (or `extension`), or that appended when the file
+/// name has none. A "." in a directory name is not an extension.
+std::u16string OutputPath(std::u16string_view stage_path, PathStyle style,
+                          std::u16string_view extension = u".html");
+
+/// Starts writing `out`, a file made from `input_path`, as a page is
+/// started: into a temporary file that Commit puts in place, refusing to
+/// replace the input itself or a file the system refuses to write there.
+/// Null, with `error` naming `out` and saying why, on failure.
+std::unique_ptr<FileWriter> StartOutputFile(FileSystem& files, const std::u16string& out,
+                                            const std::u16string& input_path, FileError* error);
 
 /// Writes the page to the output path of a stage file as its text is
 /// produced: encoded in pieces, into a temporary file that Finish puts in

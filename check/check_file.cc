@@ -6,10 +6,13 @@
 #include "check/stage_check.h"
 #include "check/template_check.h"
 #include "input/file_error.h"
+#include "input/stage_list.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
 #include "platform/command_line.h"
 #include "platform/utf8.h"
+#include "puzzle/puzz_link.h"
+#include "puzzle/stage_board.h"
 #include "text/gtstr.h"
 
 namespace quarnel {
@@ -132,6 +135,8 @@ bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckReque
     }
   } else if (argument == u"--no-solve") {
     request->solve.reset();
+  } else if (argument == u"--urls") {
+    request->addresses = true;
   } else if (argument == u"--template") {
     request->choice = KindChoice::Template;
   } else if (argument == u"--stages") {
@@ -180,7 +185,7 @@ CheckRequest CheckRequestOfText(std::u16string_view argument_text,
     if (!TakeOption(arguments, &i, &request)) break;
   }
   // Only the budget's options: one box reports one file, of the kind it is.
-  if (request.choice != KindChoice::Detect) request.usage_error = true;
+  if (request.choice != KindChoice::Detect || request.addresses) request.usage_error = true;
   std::u16string_view file;
   if (i == 0) {
     file = argument_text;
@@ -212,7 +217,7 @@ CheckStatus Worse(CheckStatus a, CheckStatus b) {
 }
 
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice, const SolveBudget* solve) {
+                      KindChoice choice, const SolveBudget* solve, bool addresses) {
   CheckReport report;
   report.path = path;
   if (!files.IsOrdinaryFile(path)) {
@@ -242,6 +247,14 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     report.stage_count = stages.stage_count;
     report.solved = solve != nullptr;
     report.findings = std::move(stages.findings);
+    if (addresses) {
+      StageList list;
+      ParseStages(file.lines, &list);
+      for (size_t i = 0; i < list.size(); ++i) {
+        std::string address = AddressOfBoard(BoardFromStage(list[i]));
+        if (!address.empty()) report.addresses.emplace_back(i + 1, std::move(address));
+      }
+    }
   }
   std::vector<Finding> reading;
   AddReadingFindings(bytes, file, code_page, &reading);
@@ -258,8 +271,8 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
 }
 
 std::vector<std::u16string> ReportLines(const CheckReport& report) {
-  if (report.findings.empty()) return {CleanText(report)};
   std::vector<std::u16string> lines;
+  if (report.findings.empty()) lines.push_back(CleanText(report));
   for (const Finding& finding : report.findings) {
     std::u16string line = report.path;
     if (finding.line != 0) {
@@ -271,6 +284,11 @@ std::vector<std::u16string> ReportLines(const CheckReport& report) {
     line += u": ";
     line += finding.text;
     lines.push_back(std::move(line));
+  }
+  for (const auto& [stage, address] : report.addresses) {
+    lines.push_back(FillText(kStageAddressText,
+                             {report.path, DecimalText(static_cast<long long>(stage)),
+                              DecodeUtf8(address)}));
   }
   return lines;
 }

@@ -68,6 +68,11 @@ bool ReadTextFile(FileSystem& files, CodePage& code_page, const std::u16string& 
     *error = {FileError::Kind::CannotRead, path, 0, reason};
     return false;
   }
+  return DecodeTextFile(code_page, file_bytes, path, file, error);
+}
+
+bool DecodeTextFile(CodePage& code_page, std::string_view file_bytes,
+                    const std::u16string& path, TextFile* file, FileError* error) {
   file->encoding = DecideTextEncoding(file_bytes);
   std::string_view bytes = TextBytes(file_bytes, file->encoding);
   file->line_ends = DecideLineEnds(bytes);

@@ -35,6 +35,11 @@ struct TextFile {
 bool ReadTextFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
                   TextFile* file, FileError* error, std::string* bytes_read = nullptr);
 
+/// Decodes the bytes of a text file as ReadTextFile does; `path` is only
+/// named in `error`.
+bool DecodeTextFile(CodePage& code_page, std::string_view file_bytes,
+                    const std::u16string& path, TextFile* file, FileError* error);
+
 /// The line (from 1) that holds byte `offset` of `bytes`, the text of a file
 /// after any byte order mark, whose lines end as `line_ends` says.
 size_t LineNumberAt(std::string_view bytes, size_t offset, LineEnds line_ends);
