@@ -27,6 +27,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 import { chromium } from 'playwright-core';
+import { checkGrid, darkestNear, findDots, neighbours, readPng, readPpm } from './pixels.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const modules = path.join(here, 'node_modules');
@@ -331,8 +332,11 @@ function colouredPixels(ppm) {
   return { coloured, pixels: Number(header[1]) * Number(header[2]) };
 }
 
-async function printPage(browser, page, pdf, format, colorScheme = 'light') {
+// Prints the page to PDF after prepare(tab) and returns each stage's text
+// as it prints and the faults of its print styles.
+async function printPage(browser, page, pdf, format, colorScheme = 'light', prepare = null) {
   const { context, tab } = await open(browser, page, { colorScheme });
+  if (prepare) await prepare(tab);
   await tab.emulateMedia({ media: 'print' });
   // Each stage's text as it prints, blanks left out: the card's whole text
   // must be found on one page of the PDF.
@@ -344,6 +348,7 @@ async function printPage(browser, page, pdf, format, colorScheme = 'light') {
     const clear = ['rgba(0, 0, 0, 0)', 'rgb(255, 255, 255)'];
     for (const element of document.body.querySelectorAll('*')) {
       const style = getComputedStyle(element);
+      if (style.display === 'none') continue;
       const what = element.tagName.toLowerCase() + (element.className ? '.' + element.className : '');
       if (element.textContent.trim() && style.color !== black) faults.push(`${what}: text ${style.color}`);
       if (!clear.includes(style.backgroundColor)) faults.push(`${what}: background ${style.backgroundColor}`);
@@ -353,8 +358,8 @@ async function printPage(browser, page, pdf, format, colorScheme = 'light') {
         const mark = getComputedStyle(element, pseudo);
         if (mark.content === 'none' || mark.content === 'normal') continue;
         for (const side of ['Top', 'Left']) {
-          const width = parseFloat(mark[`border${side}Width`]);
-          if (width > 0 && mark[`border${side}Color`] !== black) faults.push(`${what}${pseudo}: line ${mark[`border${side}Color`]}`);
+          const [width, colour] = [parseFloat(mark[`border${side}Width`]), mark[`border${side}Color`]];
+          if (width > 0 && colour !== black && colour !== clear[0]) faults.push(`${what}${pseudo}: line ${colour}`);
         }
       }
     }
@@ -365,24 +370,47 @@ async function printPage(browser, page, pdf, format, colorScheme = 'light') {
   return { stages, styles };
 }
 
+// The dots and the sides of the example's grids, all stages together.
+function exampleLattice() {
+  const sizes = kExampleStages.map(([, rows]) => [rows[0].length, rows.length]);
+  return { dots: sizes.reduce((n, [w, h]) => n + (w + 1) * (h + 1), 0),
+           sides: sizes.reduce((n, [w, h]) => n + w * (h + 1) + h * (w + 1), 0) };
+}
+
+const kPrintDpi = 100;
+const kLeastCellMm = 7;
+
 async function checkPrint(quarnel, template, example, stress, outDir) {
   const { pages: [examplePage, stressPage] } = makePages(quarnel, template, [example, stress]);
+  const { dots: kExampleDots, sides: kExampleSides } = exampleLattice();
   const browser = await launch();
+  // Stage 1 in play with a side drawn and one crossed out; stage 2 with a
+  // side drawn, then closed: only stage 1's two marks may print.
+  const inPlay = async (tab) => {
+    const play = tab.getByRole('button', { name: kPlay, exact: true });
+    await play.nth(0).click();
+    await play.nth(1).click();
+    await clickSides(tab, 1, [1, 3, 3]);
+    await clickSides(tab, 2, [1]);
+    await play.nth(1).click();
+  };
   try {
     // A5 takes the example onto two pages, so a page break falls among
-    // its stages; a dark colour scheme must not reach the paper; the stress
-    // page's 40-column grid is wider than the paper.
+    // its stages; a dark colour scheme must print as the light one; the
+    // stress page's 40-column grid is wider than the paper.
     const prints = [
-      { page: examplePage, format: 'A4', scheme: 'light' },
+      { page: examplePage, format: 'A4', scheme: 'light', grid: true },
+      { page: examplePage, format: 'A4', scheme: 'dark', grid: true, same: 'stages-A4-light' },
+      { page: examplePage, format: 'A4', scheme: 'light', name: 'stages-A4-play', prepare: inPlay, marks: 2 },
       { page: examplePage, format: 'A5', scheme: 'light', pages: 2 },
-      { page: examplePage, format: 'A4', scheme: 'dark' },
       { page: stressPage, format: 'A4', scheme: 'light' },
     ];
-    for (const { page, format, scheme, pages } of prints) {
-      const name = `${path.basename(page, '.html')}-${format}-${scheme}`;
-      const where = `${path.basename(page)} printed on ${format} (${scheme})`;
+    const pictures = new Map();
+    for (const { page, format, scheme, pages, grid, same, prepare, marks, ...more } of prints) {
+      const name = more.name || `${path.basename(page, '.html')}-${format}-${scheme}`;
+      const where = `${path.basename(page)} printed on ${format} (${scheme}${prepare ? ', in play' : ''})`;
       const pdf = path.join(outDir, `${name}.pdf`);
-      const { stages, styles } = await printPage(browser, page, pdf, format, scheme);
+      const { stages, styles } = await printPage(browser, page, pdf, format, scheme, prepare);
       [...new Set(styles)].forEach((fault) => fail(`${where}: ${fault}`));
       const sheets = run('pdftotext', ['-raw', pdf, '-']).toString('utf8').split('\f')
         .map((sheet) => sheet.replace(/\s+/g, '')).filter((sheet) => sheet);
@@ -394,14 +422,57 @@ async function checkPrint(quarnel, template, example, stress, outDir) {
       });
       // Every sheet rendered as a reader's printer would, checked for colour.
       const prefix = path.join(outDir, name);
-      run('pdftoppm', ['-r', '50', pdf, prefix]);
-      const pictures = fs.readdirSync(outDir).filter((file) => file.startsWith(name + '-') && file.endsWith('.ppm'));
-      if (pictures.length !== sheets.length) fail(`${where}: pdftoppm made ${pictures.length} pictures of ${sheets.length} pages`);
-      const coloured = pictures.reduce((sum, file) => sum + colouredPixels(fs.readFileSync(path.join(outDir, file))).coloured, 0);
+      for (const file of fs.readdirSync(outDir)) if (file.startsWith(name + '-') && file.endsWith('.ppm')) fs.rmSync(path.join(outDir, file));
+      run('pdftoppm', ['-r', String(kPrintDpi), pdf, prefix]);
+      const files = fs.readdirSync(outDir).filter((file) => file.startsWith(name + '-') && file.endsWith('.ppm')).sort();
+      if (files.length !== sheets.length) fail(`${where}: pdftoppm made ${files.length} pictures of ${sheets.length} pages`);
+      const ppms = files.map((file) => fs.readFileSync(path.join(outDir, file)));
+      pictures.set(name, ppms);
+      const coloured = ppms.reduce((sum, ppm) => sum + colouredPixels(ppm).coloured, 0);
       if (coloured) fail(`${where}: ${coloured} coloured pixels`);
       if (pages && sheets.length < pages) fail(`${where}: ${sheets.length} page(s), so no stage met a page break`);
+      let detail = '';
+      if (grid) {
+        // Dots and digits only: white paper halfway between two dots, and
+        // cells of at least 7 mm.
+        const dot = [Math.floor(0.6 * kPrintDpi / 25.4), Math.ceil(2 * kPrintDpi / 25.4)];
+        const sums = { dots: 0, sides: 0, pitch: Infinity };
+        for (const [p, ppm] of ppms.entries()) {
+          const found = checkGrid(readPpm(ppm), { dot, dots: NaN, sides: NaN });
+          found.faults.filter((f) => !/expected NaN/.test(f)).forEach((f) => fail(`${where}, page ${p + 1}: ${f}`));
+          sums.dots += found.found.length;
+          sums.sides += found.pairs.length;
+          if (found.pairs.length) sums.pitch = Math.min(sums.pitch, found.pitch);
+        }
+        const mm = sums.pitch / kPrintDpi * 25.4;
+        if (sums.dots !== kExampleDots) fail(`${where}: ${sums.dots} dots found, expected ${kExampleDots}`);
+        if (sums.sides !== kExampleSides) fail(`${where}: ${sums.sides} sides between dots found, expected ${kExampleSides}`);
+        if (!(mm >= kLeastCellMm - 0.1)) fail(`${where}: cells of ${mm.toFixed(2)} mm, less than ${kLeastCellMm} mm`);
+        detail += `, ${sums.dots} dots, ${sums.sides} sides clean, cells ${mm.toFixed(2)} mm`;
+      }
+      if (same) {
+        const other = pictures.get(same);
+        const differ = ppms.length !== other.length ? Infinity
+          : ppms.reduce((n, ppm, p) => n + (ppm.equals(other[p]) ? 0 : 1), 0);
+        if (differ) fail(`${where}: ${differ === Infinity ? 'another number of' : differ} page(s) differ from ${same}`);
+        else detail += `, the same pixels as ${same}`;
+      }
+      if (marks !== undefined) {
+        // The midpoints of the clean print's sides, looked at on this one.
+        const clean = pictures.get('stages-A4-light');
+        let dark = 0;
+        ppms.forEach((ppm, p) => {
+          const picture = readPpm(ppm), plain = readPpm(clean[p]);
+          const dot = [Math.floor(0.6 * kPrintDpi / 25.4), Math.ceil(2 * kPrintDpi / 25.4)];
+          for (const pair of neighbours(findDots(plain, { dot }))) {
+            if (darkestNear(picture, (pair.a.x + pair.b.x) / 2, (pair.a.y + pair.b.y) / 2) < 200) ++dark;
+          }
+        });
+        if (dark !== marks) fail(`${where}: ${dark} sides print a mark, expected ${marks} (a line and a cross of the board in play)`);
+        detail += `, ${dark} sides marked`;
+      }
       console.log(`${where}: ${sheets.length} pages, ${whole} of ${stages.length} stages whole on one page, ` +
-                  `${coloured} coloured pixels`);
+                  `${coloured} coloured pixels${detail}`);
     }
   } finally {
     await browser.close();
@@ -514,8 +585,13 @@ function boardState(n) {
   };
 }
 
-const kSolved = '\u89e3\u3051\u307e\u3057\u305f';  // "solved"
-const kSplit = '\u8f2a\u304c 2 \u500b';              // "two loops"
+const kPlay = 'この問題で遊ぶ';    // the button that opens a board
+const kClearAll = '記録をすべて消す';
+const kReset = 'やり直し';
+const kUndo = '1 つ戻す';
+const kRedo = '1 つ進める';
+const kSolved = '解けました';
+const kSplit = '輪が 2 個';
 
 // Clicks sides of stage n's grid: with the mouse's `button` in Chromium,
 // or without one by click events from the page itself (fast, for long loops).
@@ -590,7 +666,7 @@ async function checkPlay(quarnel, template, stress) {
     // Drawn by clicks, solved by the rules; a side taken out, then put back.
     const { context, tab } = await open(browser, playPage);
     const small = stages[1], big = stages[2];
-    for (const n of [2, 3]) await tab.getByRole('button', { name: '\u89e3\u304f', exact: true }).nth(n - 1).click();
+    for (const n of [2, 3]) await tab.getByRole('button', { name: kPlay, exact: true }).nth(n - 1).click();
     await clickSides(tab, 2, small.loop, 'left');
     await expectBoard(tab, '6 x 6 drawn by clicks', 2, { solved: true, over: [], bad: [] });
     const gone = [...small.loop][0];
@@ -633,7 +709,7 @@ async function checkPlay(quarnel, template, stress) {
     // Kept over a reload, gone after "clear all".
     await tab.reload();
     await expectBoard(tab, 'reloaded', 3, { open: true, on: big.loop.size + 1 });
-    await tab.getByRole('button', { name: '\u8a18\u9332\u3092\u3059\u3079\u3066\u6d88\u3059' }).click();
+    await tab.getByRole('button', { name: kClearAll }).click();
     await tab.reload();
     for (const n of [2, 3]) await expectBoard(tab, `stage ${n} after clearing all and a reload`, n, { open: false, on: 0 });
     const kept = await tab.evaluate(() => Object.keys(localStorage).length);
@@ -644,7 +720,7 @@ async function checkPlay(quarnel, template, stress) {
     {
       const { context, tab } = await open(browser, playPage);
       const focused = () => tab.evaluate(() => { const e = document.activeElement; return e.className || e.textContent; });
-      for (let i = 0; i < 5 && (await focused()) !== '\u89e3\u304f'; ++i) await tab.keyboard.press('Tab');
+      for (let i = 0; i < 5 && (await focused()) !== kPlay; ++i) await tab.keyboard.press('Tab');
       await tab.keyboard.press('Enter');
       for (let i = 0; i < 5 && (await focused()) !== 'board play'; ++i) await tab.keyboard.press('Tab');
       if ((await focused()) !== 'board play') fail(`keyboard: the open board never took the focus (${await focused()})`);
@@ -652,14 +728,14 @@ async function checkPlay(quarnel, template, stress) {
       for (const key of keys) await tab.keyboard.press(key === ' ' ? 'Space' : key);
       const got = await expectBoard(tab, '3 x 3 from the keyboard', 1, { solved: true, on: stages[0].loop.size });
       await tab.keyboard.press('Escape');
-      if ((await focused()) !== '\u89e3\u304f') fail('keyboard: Escape left the focus on the board');
+      if ((await focused()) !== kPlay) fail('keyboard: Escape left the focus on the board');
       console.log(`keyboard: ${keys.length} keys; the live region says "${got.message}"`);
       await context.close();
     }
     // A long press on a touch screen crosses a side out.
     {
       const { context, tab } = await open(browser, playPage, { hasTouch: true });
-      await tab.getByRole('button', { name: '\u89e3\u304f', exact: true }).nth(1).tap();
+      await tab.getByRole('button', { name: kPlay, exact: true }).nth(1).tap();
       const box = await tab.locator('table.grid').nth(1).locator('tr').nth(0).locator('td').nth(1).boundingBox();
       const session = await context.newCDPSession(tab);
       const touch = (type, points) => session.send('Input.dispatchTouchEvent', { type, touchPoints: points });
@@ -688,7 +764,7 @@ async function checkPlay(quarnel, template, stress) {
     {
       const { context, tab } = await open(browser, stressPage);
       const n = await tab.evaluate(() => [...document.querySelectorAll('table.grid')].findIndex((t) => t.rows.length === 81) + 1);
-      await tab.getByRole('button', { name: '\u89e3\u304f', exact: true }).nth(n - 1).click();
+      await tab.getByRole('button', { name: kPlay, exact: true }).nth(n - 1).click();
       // From the click event to the end of its handling with style and
       // layout done, and to the frame after it.
       await tab.evaluate(() => {
@@ -733,7 +809,7 @@ async function makePictures(quarnel, template, example, outDir) {
     // 2 solved (one of its loops).
     {
       const { context, tab } = await open(browser, pages[0]);
-      const play = tab.getByRole('button', { name: '\u89e3\u304f', exact: true });
+      const play = tab.getByRole('button', { name: kPlay, exact: true });
       await play.nth(0).click();
       await play.nth(1).click();
       await clickSides(tab, 1, [3, 5, 13, 9, 1, 15]);
