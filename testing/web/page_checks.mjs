@@ -150,8 +150,6 @@ function measureContrast() {
   for (const digit of ['0', '1', '2', '3']) {
     add(`digit ${digit}`, 'text', `td.cell[data-v="${digit}"]`, 'color');
   }
-  add('grid line across', 'graphic', 'td.edge', 'borderTopColor', '::before');
-  add('grid line down', 'graphic', 'td.side', 'borderLeftColor', '::before');
   add('dot', 'graphic', 'td.dot', 'borderTopColor', '::before');
   add('page heading', 'text', 'h1', 'color');
   add('stage count', 'text', 'header p', 'color');
@@ -222,8 +220,10 @@ async function checkAccess(quarnel, template, example, stress) {
         }
         console.log(`${where}: axe-core ${result.testEngine.version}, ${result.passes.length} rules passed, ` +
                     `${result.violations.length} violated`);
-        // The first grid takes the keyboard's focus, so it can scroll (after
+        // The first grid, opened for play, takes the keyboard's focus (after
         // the play controls before it).
+        await tab.getByRole('button', { name: kPlay, exact: true }).first().focus();
+        await tab.keyboard.press('Enter');
         for (let i = 0; i < 4 && !(await tab.evaluate(() => document.activeElement.matches('.board'))); ++i) {
           await tab.keyboard.press('Tab');
         }
@@ -637,10 +637,10 @@ function playContrast() {
     const element = document.querySelector(selector);
     return element ? Math.round(ratio(rgb(getComputedStyle(element, pseudo)[property])) * 100) / 100 : 0;
   };
-  return { line: mark('.play td.on', '::before', 'boxShadow'),
+  return { line: Math.min(mark('.play td.edge.on', '::before', 'borderTopColor'), mark('.play td.side.on', '::before', 'borderLeftColor')),
            cross: mark('.play td.x', '::after', 'color'),
            'wrong dot': mark('.play td.dot.bad', '::before', 'borderTopColor'),
-           'wrong digit': mark('.play td.cell.over', null, 'boxShadow') };
+           'wrong digit': mark('.play td.cell.over', null, 'outlineColor') };
 }
 
 async function checkPlay(quarnel, template, stress) {
@@ -656,7 +656,10 @@ async function checkPlay(quarnel, template, stress) {
   if (script.length !== 1) fail(`the template holds ${script.length} script elements, expected 1`);
   const scriptBytes = script.length ? Buffer.byteLength(script[0].replace(/<\/?script>/g, '').trim(), 'latin1') : 0;
   console.log(`script: ${scriptBytes} bytes`);
-  if (scriptBytes > 12 * 1024) fail(`the script is ${scriptBytes} bytes, more than 12 KB`);
+  // Inline, ASCII, at most 16 KB, and nothing it could fetch from elsewhere.
+  if (scriptBytes > 16 * 1024) fail(`the script is ${scriptBytes} bytes, more than 16 KB`);
+  if (script.length && /[^\x00-\x7f]/.test(script[0])) fail('the script holds characters outside ASCII');
+  if (script.length && /https?:|\bfetch\(|XMLHttpRequest|import\(|\bsrc\b/.test(script[0])) fail('the script names an address or fetches');
   const plain = path.join(dir, 'template-without-script.dat');
   fs.writeFileSync(plain, fs.readFileSync(template, 'latin1').replace(script[0] || '', ''), 'latin1');
   const { pages: [playPage, stressPage] } = makePages(quarnel, template, [file, stress]);
@@ -794,6 +797,245 @@ async function checkPlay(quarnel, template, stress) {
   }
 }
 
+// Runs in the page: every board's state, as one comparable text: open or
+// not, then each side's mark (. none, - line, x cross).
+function boardsShown() {
+  return [...document.querySelectorAll('.board')].map((board) => (board.classList.contains('play') ? 'open ' : 'closed ') +
+    [...board.querySelectorAll('td.edge, td.side')].map((td) => (td.classList.contains('on') ? '-' : td.classList.contains('x') ? 'x' : '.')).join('')).join('\n');
+}
+
+// Runs in the page: the sides drawn on stage n's grid, by number.
+function sidesOn(n) {
+  return [...document.querySelectorAll('table.grid')[n - 1].querySelectorAll('td.on')]
+    .map((td) => td.parentNode.rowIndex * td.parentNode.cells.length + td.cellIndex).sort((a, b) => a - b);
+}
+
+// Runs in the page: every grid's box on the page (not the window), rounded
+// to a tenth of a pixel.
+function gridBoxes() {
+  return [...document.querySelectorAll('table.grid')].map((grid) => {
+    const box = grid.getBoundingClientRect();
+    return [box.left + scrollX, box.top + scrollY, box.width, box.height].map((v) => Math.round(v * 10) / 10);
+  });
+}
+
+// The centre of the dot in row y, column x (from 0) of stage n's grid.
+async function dotAt(tab, n, y, x) {
+  const box = await tab.locator('table.grid').nth(n - 1).locator('tr').nth(2 * y).locator('td').nth(2 * x).boundingBox();
+  return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+}
+
+// Fails when a grid moved more than 1 px (or changed size) since `before`.
+async function expectStill(tab, where, before) {
+  const after = await tab.evaluate(gridBoxes);
+  after.forEach((box, i) => {
+    const moved = Math.max(...box.map((v, k) => Math.abs(v - before[i][k])));
+    if (moved > 1) fail(`${where}: grid ${i + 1} moved or changed by ${moved.toFixed(1)} px ([${before[i]}] -> [${box}])`);
+  });
+}
+
+// What a solver does on the example page and on generated stages: drags
+// with a mouse and a finger, undo and redo, a layout that holds still,
+// progress kept when the collection changes, the status line's words, the
+// page without script.
+async function checkSolve(quarnel, template, example) {
+  const { work, pages: [examplePage] } = makePages(quarnel, template, [example]);
+  const browser = await launch();
+  const watch = (tab) => tab.on('request', (request) => {
+    if (!request.url().startsWith('file:')) fail(`the page asked for ${request.url()}`);
+  });
+  try {
+    // A mouse drags across four dots of stage 2's top row: three lines;
+    // from the drawn second side back, it erases. The page does not scroll.
+    {
+      const { context, tab } = await open(browser, examplePage);
+      watch(tab);
+      const tabStops = () => tab.evaluate(() => [...document.querySelectorAll('.board')].filter((b) => b.tabIndex >= 0).length);
+      if (await tabStops()) fail(`${await tabStops()} boards are Tab stops before any is in play`);
+      await tab.getByRole('button', { name: kPlay, exact: true }).nth(1).click();
+      if ((await tabStops()) !== 1) fail(`${await tabStops()} boards are Tab stops with one in play`);
+      const before = await tab.evaluate(() => scrollY);
+      const drag = async (from, to) => {
+        const [a, b] = [await dotAt(tab, 2, 0, from), await dotAt(tab, 2, 0, to)];
+        await tab.mouse.move(a.x, a.y);
+        await tab.mouse.down();
+        await tab.mouse.move(b.x, b.y, { steps: 12 });
+        await tab.mouse.up();
+      };
+      await drag(0, 3);
+      let shown = await tab.evaluate(sidesOn, 2);
+      if (shown.join() !== '1,3,5') fail(`a mouse drag across four dots drew sides [${shown}], expected [1,3,5]`);
+      await drag(1, 3);
+      shown = await tab.evaluate(sidesOn, 2);
+      if (shown.join() !== '1') fail(`a mouse drag from a drawn side left sides [${shown}], expected [1]`);
+      if ((await tab.evaluate(() => scrollY)) !== before) fail('a mouse drag scrolled the page');
+      console.log('mouse: a drag across four dots drew three sides, a drag from a drawn side erased two');
+      await context.close();
+    }
+    // A finger drags down four dots of stage 1's first column on a phone:
+    // three lines, and the page stays where it was. Its cells are at least
+    // 32 px; the 15-column grid scrolls in its card.
+    {
+      const { context, tab } = await open(browser, examplePage, { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+      watch(tab);
+      await tab.getByRole('button', { name: kPlay, exact: true }).nth(0).tap();
+      await tab.evaluate(() => { document.querySelector('.board').scrollIntoView({ block: 'center' }); });
+      const before = await tab.evaluate(() => scrollY);
+      const session = await context.newCDPSession(tab);
+      const touch = (type, points) => session.send('Input.dispatchTouchEvent', { type, touchPoints: points });
+      const [a, b] = [await dotAt(tab, 1, 0, 0), await dotAt(tab, 1, 3, 0)];
+      await touch('touchStart', [a]);
+      for (let k = 1; k <= 12; ++k) await touch('touchMove', [{ x: a.x + (b.x - a.x) * k / 12, y: a.y + (b.y - a.y) * k / 12 }]);
+      await touch('touchEnd', []);
+      const C = 7, shown = await tab.evaluate(sidesOn, 1);
+      if (shown.join() !== '7,21,35') fail(`a finger drag down four dots drew sides [${shown}], expected [7,21,35]`);
+      const after = await tab.evaluate(() => scrollY);
+      if (after !== before) fail(`a finger drag on the board scrolled the page from ${before} to ${after} px`);
+      const sizes = await tab.evaluate(() => [...document.querySelectorAll('.board')].map((board) => ({
+        cell: board.querySelector('td.cell').getBoundingClientRect().width, scrolls: board.scrollWidth > board.clientWidth })));
+      sizes.forEach(({ cell, scrolls }, i) => { if (cell < 32) fail(`phone: stage ${i + 1}'s cells are ${cell} px`); });
+      if (!sizes[4].scrolls) fail('phone: the 15-column grid does not scroll in its card');
+      if (await tab.evaluate(() => document.documentElement.scrollWidth > document.documentElement.clientWidth)) fail('phone: the page scrolls sideways');
+      console.log(`finger: a drag down four dots drew three sides, the page stayed at ${after} px; cells ` +
+                  sizes.map((s) => Math.round(s.cell)).join(', ') + ' px');
+      // Taps and the status line move no grid.
+      const still = await tab.evaluate(gridBoxes);
+      for (const j of [1, 3, 15, 17, 9, 5 * C + 3]) {
+        await tab.locator('table.grid').nth(0).locator('tr').nth(Math.floor(j / C)).locator('td').nth(j % C).tap();
+        await expectStill(tab, `phone, tap on side ${j}`, still);
+      }
+      await context.close();
+    }
+    // Undo and redo: clicks, a reset and a clear of all, undone step by
+    // step to the first state and redone, by keys and buttons.
+    {
+      const { context, tab } = await open(browser, examplePage);
+      const play = tab.getByRole('button', { name: kPlay, exact: true });
+      const boxes = await tab.evaluate(gridBoxes);
+      await play.nth(0).click();
+      await expectStill(tab, 'stage 1 opened', boxes);
+      await play.nth(1).click();
+      await expectStill(tab, 'stage 2 opened', boxes);
+      const states = [await tab.evaluate(boardsShown)];
+      const after = async (action) => { await action(); states.push(await tab.evaluate(boardsShown)); };
+      await after(() => clickSides(tab, 1, [1], 'left'));
+      await after(() => clickSides(tab, 1, [1], 'left'));
+      await after(() => clickSides(tab, 2, [11], 'left'));
+      await after(() => tab.getByRole('button', { name: kReset, exact: true }).nth(0).click());
+      await after(() => clickSides(tab, 1, [9], 'left'));
+      await after(() => tab.getByRole('button', { name: kClearAll }).click());
+      if (new Set(states).size !== states.length) fail('undo: two steps of the sequence show the same boards');
+      const expect = async (where, k) => {
+        const got = await tab.evaluate(boardsShown);
+        if (got !== states[k]) fail(`${where}: the boards are not as after step ${k}:\n${got}\nexpected\n${states[k]}`);
+      };
+      const undo = [() => tab.keyboard.press('Control+Z'), () => tab.getByRole('button', { name: kUndo }).click()];
+      for (let k = states.length - 2; k >= 0; --k) {
+        await undo[k % 2]();
+        await expect(`undone to step ${k}`, k);
+      }
+      await tab.keyboard.press('Control+Z');
+      await expect('undone once more than there were steps', 0);
+      if (!(await tab.getByRole('button', { name: kUndo }).isDisabled())) fail('undo is not disabled with nothing to undo');
+      const redo = [() => tab.keyboard.press('Control+Y'), () => tab.keyboard.press('Control+Shift+Z'),
+                    () => tab.getByRole('button', { name: kRedo }).click()];
+      for (let k = 1; k < states.length; ++k) {
+        await redo[k % 3]();
+        await expect(`redone to step ${k}`, k);
+      }
+      // The clear undone: the lines are kept again, over a reload.
+      await tab.keyboard.press('Control+Z');
+      await tab.reload();
+      await expect('the clear undone, then a reload', states.length - 2);
+      console.log(`undo: ${states.length - 1} steps undone to the first state and redone, by keys and buttons`);
+      // Keys and the status line move no grid.
+      await tab.locator('.board').nth(0).focus();
+      for (const key of ['ArrowRight', 'ArrowDown', 'Space', 'x', 'ArrowLeft', 'ArrowUp', 'Space', 'Control+Z']) {
+        await tab.keyboard.press(key);
+        await expectStill(tab, `key ${key}`, boxes);
+      }
+      await context.close();
+    }
+    // Rule breaks said in words and shown by shape; solved, with the time.
+    {
+      const { context, tab } = await open(browser, examplePage);
+      await tab.getByRole('button', { name: kPlay, exact: true }).nth(0).click();
+      const says = () => tab.evaluate(() => document.querySelector('[role=status]').textContent);
+      await clickSides(tab, 1, [15]);
+      if ((await says()) !== '2 行 1 列の 0 に線が多すぎます') fail(`a line by a 0 says "${await says()}"`);
+      await clickSides(tab, 1, [17, 9]);
+      if ((await says()) !== '2 行 2 列の点に線が 3 本あります') fail(`three lines at a dot say "${await says()}"`);
+      const shapes = await tab.evaluate(() => {
+        const [over, bad] = [document.querySelector('td.cell.over'), document.querySelector('td.dot.bad')];
+        return { dashed: over && getComputedStyle(over).outlineStyle, wavy: over && getComputedStyle(over).textDecorationStyle,
+                 ring: bad && getComputedStyle(bad, '::before').boxShadow };
+      });
+      if (shapes.dashed !== 'dashed' || shapes.wavy !== 'wavy' || !/px/.test(shapes.ring || '')) fail(`rule breaks shown as ${JSON.stringify(shapes)}`);
+      console.log(`status: "2 行 1 列の 0 に線が多すぎます", "2 行 2 列の点に線が 3 本あります"; shapes ${JSON.stringify(shapes)}`);
+      await context.close();
+    }
+    // Without script: the rules, no controls, no side lines.
+    {
+      const { context, tab } = await open(browser, examplePage, { javaScriptEnabled: false });
+      const page = await tab.evaluate(() => ({
+        rules: document.querySelector('.rules')?.offsetHeight > 0 && document.querySelector('.rules').textContent,
+        help: document.querySelector('.q-help')?.offsetHeight,
+        lines: [...document.querySelectorAll('td.edge, td.side')].filter((td) => {
+          const mark = getComputedStyle(td, '::before');
+          return ['Top', 'Left'].some((side) => parseFloat(mark[`border${side}Width`]) > 0 && mark[`border${side}Color`] !== 'rgba(0, 0, 0, 0)');
+        }).length,
+      }));
+      if (!page.rules || !page.rules.includes('ルール')) fail('without script, no rules show');
+      if (page.help) fail('without script, the controls line shows');
+      if (page.lines) fail(`without script, ${page.lines} sides show a line`);
+      await context.close();
+    }
+    await checkProgress(browser, work);
+  } finally {
+    await browser.close();
+  }
+}
+
+// Progress kept by the board, not by the stage's number: a stage inserted
+// at the top and the page made again, the other stages keep their lines;
+// a record kept by the stage's number is moved to the board's own key.
+async function checkProgress(browser, work) {
+  const [a, b, x] = [makeStage(3, 3, 7), makeStage(4, 4, 5), makeStage(5, 5, 9)];
+  const file = path.join(work, 'pages', 'progress.dat');
+  const convert = (stages) => {
+    fs.writeFileSync(file, stages.map(([title, s]) => [title, ...s.rows].join('\r\n')).join('\r\n*\r\n') + '\r\n');
+    const env = { ...process.env };
+    delete env.DISPLAY;
+    delete env.WAYLAND_DISPLAY;
+    run(path.join(work, 'bin', 'quarnel'), [file], { env, stdio: ['ignore', 'pipe', 'pipe'], timeout: 60000 });
+    return file.replace(/\.dat$/, '.html');
+  };
+  const page = convert([['a', a], ['b', b]]);
+  const { context, tab } = await open(browser, page);
+  for (const n of [1, 2]) await tab.getByRole('button', { name: kPlay, exact: true }).nth(n - 1).click();
+  await clickSides(tab, 1, [1, 3]);
+  await clickSides(tab, 2, [1, 1]);
+  const [shownA, shownB] = (await tab.evaluate(boardsShown)).split('\n');
+  // Stage b's record as an older page kept it: under its number.
+  const moved = await tab.evaluate(() => {
+    const key = Object.keys(localStorage).find((k) => k.includes('|4x4|'));
+    const older = key.replace('|4x4|', '|2|4x4|');
+    localStorage.setItem(older, localStorage.getItem(key));
+    localStorage.removeItem(key);
+    return { key, older };
+  });
+  convert([['x', x], ['a', a], ['b', b]]);
+  await tab.reload();
+  const shown = (await tab.evaluate(boardsShown)).split('\n');
+  if (shown[0].startsWith('open') || shown[0].includes('-') || shown[0].includes('x')) fail(`the inserted stage shows "${shown[0]}"`);
+  if (shown[1] !== shownA) fail(`after a stage was inserted, stage a shows\n${shown[1]}\nexpected\n${shownA}`);
+  if (shown[2] !== shownB) fail(`after a stage was inserted, stage b (kept by its number) shows\n${shown[2]}\nexpected\n${shownB}`);
+  const keys = await tab.evaluate(() => Object.keys(localStorage));
+  if (keys.includes(moved.older) || !keys.includes(moved.key)) fail(`the record by number was not moved: ${keys.join(', ')}`);
+  console.log(`progress: a stage inserted at the top, the other two keep their lines; a record by number moved to ${moved.key.replace(/^.*\|(\d+x\d+)\|.*$/, '$1 ...')}`);
+  await context.close();
+}
+
 async function makePictures(quarnel, template, example, outDir) {
   const { pages } = makePages(quarnel, template, [example]);
   const browser = await launch();
@@ -874,6 +1116,14 @@ async function checkExample(quarnel, template, example, outDir) {
     const { context, tab } = await open(browser, pages[0]);
     stages = await tab.evaluate(readStages);
     await tab.screenshot({ path: screenshot });
+    // Before play, the whole page shows dots and digits and no side: the
+    // card's paper halfway between every two neighbouring dots.
+    const whole = readPng(await tab.screenshot({ fullPage: true }));
+    const { dots, sides } = exampleLattice();
+    const grid = checkGrid(whole, { dot: [4, 8], dots, sides });
+    grid.faults.forEach((f) => fail(`the page before play: ${f}`));
+    console.log(`the page before play: ${grid.found.length} dots, ${grid.pairs.length - grid.drawn.length} of ` +
+                `${grid.pairs.length} sides clean, ${grid.pitch} px from dot to dot`);
     await context.close();
   } finally {
     await browser.close();
@@ -920,6 +1170,7 @@ async function main() {
   else if (check === 'html') await checkHtml(quarnel, template, example, stress);
   else if (check === 'print') await checkPrint(quarnel, template, example, stress, outDir);
   else if (check === 'play') await checkPlay(quarnel, template, stress);
+  else if (check === 'solve') await checkSolve(quarnel, template, example);
   else if (check === 'pictures') await makePictures(quarnel, template, example, outDir);
   else {
     console.error(`unknown check "${check}"`);
