@@ -6,18 +6,24 @@
 //
 // usage: node page_checks.mjs CHECK QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR
 //   example   every grid of the example page as loaded: rows, cells and
-//             the stages' values, titles and sizes; a screenshot
+//             the stages' values, titles and sizes; a screenshot, no side
+//             drawn before play (in pixels)
 //   access    axe-core in light and dark colour schemes, the contrast of
 //             every colour pair, grids named by their headings, wide grids
 //             scrolling inside their cards
 //   html      the Nu HTML Checker on both pages
-//   print     print to PDF: black on white, each stage whole on one page
+//   print     print to PDF: black on white, each stage whole on one page,
+//             dots and digits only (in pixels), cells of 7 mm, dark as light
 //   play      the stages played: a generated loop drawn by clicks and by
 //             keys is solved, its faults highlighted, progress kept and
 //             cleared, axe-core on open boards, the page without script as
 //             before, click timings on the stress page's 40 x 40 grid
+//   solve     what a solver meets: drags by mouse and finger, undo and
+//             redo, grids that hold still, progress kept when a stage is
+//             inserted, rule breaks in words and shapes, the page without
+//             script
 //   pictures  the README's pictures: light, dark, printed first page, a
-//             board in play
+//             board in play, a phone
 // OUT_DIR receives the PDFs and pictures. Chromium is $CHROMIUM (default
 // /usr/bin/chromium).
 import { execFile, spawnSync } from 'node:child_process';
@@ -1036,6 +1042,9 @@ async function checkProgress(browser, work) {
   await context.close();
 }
 
+// The loop that solves the example's stage 2, by side.
+const kStage2Loop = [3, 5, 7, 13, 19, 27, 35, 37, 39, 41, 57, 59, 61, 63, 75, 79, 81, 83, 87, 91, 95, 97];
+
 async function makePictures(quarnel, template, example, outDir) {
   const { pages } = makePages(quarnel, template, [example]);
   const browser = await launch();
@@ -1056,9 +1065,21 @@ async function makePictures(quarnel, template, example, outDir) {
       await play.nth(1).click();
       await clickSides(tab, 1, [3, 5, 13, 9, 1, 15]);
       await clickSides(tab, 1, [15]);
-      await clickSides(tab, 2, [1, 9, 25, 27, 29, 47, 49, 51, 67, 75, 11, 13, 19, 21, 33, 43, 55, 57, 63, 65]);
+      await clickSides(tab, 2, kStage2Loop);
       await tab.locator('.board').nth(0).focus();
       const file = path.join(outDir, 'example-page-play.png');
+      await tab.screenshot({ path: file });
+      console.log('written: ' + file);
+      await context.close();
+    }
+    // A phone: stage 2 in play, most of its loop drawn, a side crossed out.
+    {
+      const { context, tab } = await open(browser, pages[0], { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+      await tab.getByRole('button', { name: kPlay, exact: true }).nth(1).tap();
+      await clickSides(tab, 2, kStage2Loop.slice(0, 15));
+      await clickSides(tab, 2, [1, 1]);
+      await tab.evaluate(() => { window.scrollTo(0, document.querySelectorAll('li.stage')[1].offsetTop - 60); });
+      const file = path.join(outDir, 'example-page-phone.png');
       await tab.screenshot({ path: file });
       console.log('written: ' + file);
       await context.close();
@@ -1161,7 +1182,7 @@ async function checkExample(quarnel, template, example, outDir) {
 async function main() {
   const [check, quarnel, template, example, stress, outDir] = process.argv.slice(2);
   if (!outDir) {
-    console.error('usage: node page_checks.mjs example|access|html|print|play|pictures QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR');
+    console.error('usage: node page_checks.mjs example|access|html|print|play|solve|pictures QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR');
     return 2;
   }
   fs.mkdirSync(outDir, { recursive: true });
