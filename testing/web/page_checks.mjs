@@ -736,6 +736,7 @@ async function checkPlay(quarnel, template, stress) {
       const keys = keysFor(stages[0]);
       for (const key of keys) await tab.keyboard.press(key === ' ' ? 'Space' : key);
       const got = await expectBoard(tab, '3 x 3 from the keyboard', 1, { solved: true, on: stages[0].loop.size });
+      if (!/^解けました。かかった時間：(\d+ 時間 )?(\d+ 分 )?\d+ 秒$/.test(got.message)) fail(`solved, the board says "${got.message}", not the time taken`);
       await tab.keyboard.press('Escape');
       if ((await focused()) !== kPlay) fail('keyboard: Escape left the focus on the board');
       console.log(`keyboard: ${keys.length} keys; the live region says "${got.message}"`);
@@ -1087,7 +1088,7 @@ async function makePictures(quarnel, template, example, outDir) {
     const pdf = path.join(os.tmpdir(), `quarnel-print-${process.pid}.pdf`);
     await printPage(browser, pages[0], pdf, 'A4');
     const prefix = path.join(outDir, 'example-page-print');
-    run('pdftoppm', ['-png', '-r', '80', '-f', '1', '-l', '1', '-singlefile', pdf, prefix]);
+    run('pdftoppm', ['-png', '-r', '100', '-f', '1', '-l', '1', '-singlefile', pdf, prefix]);
     fs.rmSync(pdf);
     console.log(`written: ${prefix}.png`);
   } finally {
