@@ -108,6 +108,10 @@ async function open(browser, page, options = {}) {
   const context = await browser.newContext({ viewport: { width: 1100, height: 760 }, ...options });
   const tab = await context.newPage();
   tab.setDefaultTimeout(60000);
+  // The page works from its file alone: it asks no other host for anything.
+  tab.on('request', (request) => {
+    if (!/^(file|data|blob|about):/.test(request.url())) fail(`${path.basename(page)} asked for ${request.url()}`);
+  });
   await tab.goto(pathToFileURL(page).href);
   return { context, tab };
 }
@@ -858,15 +862,11 @@ async function expectStill(tab, where, before) {
 async function checkSolve(quarnel, template, example) {
   const { work, pages: [examplePage] } = makePages(quarnel, template, [example]);
   const browser = await launch();
-  const watch = (tab) => tab.on('request', (request) => {
-    if (!request.url().startsWith('file:')) fail(`the page asked for ${request.url()}`);
-  });
   try {
     // A mouse drags across four dots of stage 2's top row: three lines;
     // from the drawn second side back, it erases. The page does not scroll.
     {
       const { context, tab } = await open(browser, examplePage);
-      watch(tab);
       const tabStops = () => tab.evaluate(() => [...document.querySelectorAll('.board')].filter((b) => b.tabIndex >= 0).length);
       if (await tabStops()) fail(`${await tabStops()} boards are Tab stops before any is in play`);
       await tab.getByRole('button', { name: kPlay, exact: true }).nth(1).click();
@@ -908,7 +908,6 @@ async function checkSolve(quarnel, template, example) {
     // 32 px; the 15-column grid scrolls in its card.
     {
       const { context, tab } = await open(browser, examplePage, { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
-      watch(tab);
       await tab.getByRole('button', { name: kPlay, exact: true }).nth(0).tap();
       await tab.evaluate(() => { document.querySelector('.board').scrollIntoView({ block: 'center' }); });
       const before = await tab.evaluate(() => scrollY);
