@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
         const std::string title(record.begin(), std::find(record.begin(), record.end(), u'\0'));
         std::cout << argv[i] << " " << title
                   << ": " << seconds.back() << " s, " << "USNX"[static_cast<int>(verdict.outcome)] << ", "
-                  << verdict.nodes << " nodes, ★" << rating.level << " (" << rating.count << ") in "
+                  << verdict.nodes << " nodes, ★" << rating.level << " (" << rating.count << ") by "
+                  << deduction.work << " work in "
                   << rating_seconds.back() << " s\n" << std::flush;
       }
     }

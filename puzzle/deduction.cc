@@ -320,13 +320,22 @@ class Deducer {
   // ★3: cells coloured inside or outside, as classes of cells known to be
   // alike or opposite (the frame's outside is one more member).
   int Find(int x, int* parity) {
-    int p = 0;
-    while (parent_[x] != x) {
-      p ^= parity_[x];
-      x = parent_[x];
+    int root = x, p = 0;
+    while (parent_[root] != root) {
+      p ^= parity_[root];
+      root = parent_[root];
+    }
+    // Every cell on the way now points at the root, with its own parity.
+    for (int cell = x, q = p; parent_[cell] != root && cell != root;) {
+      const int next = parent_[cell];
+      const int next_q = q ^ parity_[cell];
+      parent_[cell] = root;
+      parity_[cell] = q;
+      cell = next;
+      q = next_q;
     }
     *parity = p;
-    return x;
+    return root;
   }
   // Records that x and y differ (`differ`) or are alike; false if that is
   // already known, a contradiction if the opposite is.
@@ -338,7 +347,7 @@ class Deducer {
       if ((px ^ py) != differ) contradiction_ = true;
       return false;
     }
-    // Union by size; paths stay short, and each Find is cheap.
+    // Union by size and paths cut short: each Find is cheap.
     if (size_[rx] < size_[ry]) {
       parent_[rx] = ry;
       parity_[rx] = px ^ py ^ differ;
@@ -354,12 +363,17 @@ class Deducer {
 
   bool Level3() {
     const long long before = Fixed();
-    parent_.resize(cells_ + 1);
-    parity_.assign(cells_ + 1, 0);
-    size_.assign(cells_ + 1, 1);
-    for (int x = 0; x <= cells_; ++x) parent_[x] = x;
-    for (int e = 0; e < edges_count_; ++e) {
-      if (edges_[e] != kUnknown) Join(Side(e, 0), Side(e, 1), edges_[e]);
+    // The classes only grow (trials never come here), so each side fixed
+    // since the last time joins its two cells once.
+    if (parent_.empty()) {
+      parent_.resize(cells_ + 1);
+      parity_.assign(cells_ + 1, 0);
+      size_.assign(cells_ + 1, 1);
+      for (int x = 0; x <= cells_; ++x) parent_[x] = x;
+    }
+    for (; coloured_ < trail_.size(); ++coloured_) {
+      const int e = trail_[coloured_].edge;
+      Join(Side(e, 0), Side(e, 1), edges_[e]);
     }
     bool joined = true;
     while (joined && Fixed() == before && !contradiction_ && work_ <= max_work_) {
@@ -473,6 +487,7 @@ class Deducer {
   int trial_sides_ = 0;
   int trial_cursor_ = 0;
   std::vector<int> parent_, parity_, size_;
+  size_t coloured_ = 0;  // the sides of the trail joined into the classes
   std::array<long long, kTechniqueCount> uses_{};
   long long work_ = 0;
 };
