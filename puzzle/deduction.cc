@@ -1,5 +1,7 @@
 #include "puzzle/deduction.h"
 
+#include "puzzle/stage_board.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -526,6 +528,11 @@ long long DefaultWorkBound(const Board& board) { return 5'000 * board.EdgeCount(
 
 Deduction Deduce(const Board& board, long long max_work, int max_level) {
   return Deducer(board, max_work < 0 ? DefaultWorkBound(board) : max_work, max_level).Run();
+}
+
+int PageLevel(std::u16string_view record) {
+  const Board board = BoardFromStage(record);
+  return RatingOf(Deduce(board, kPageWorkPerEdge * board.EdgeCount())).level;
 }
 
 Rating RatingOf(const Deduction& deduction) {

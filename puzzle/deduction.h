@@ -77,6 +77,17 @@ struct Rating {
 };
 Rating RatingOf(const Deduction& deduction);
 
+/// The most work the page's rating spends per side of a stage: a stage that
+/// needs more is shown as ★5, so rating a file costs time in proportion to
+/// its size (the stages of the benchmark corpus need 250-1,000).
+inline constexpr long long kPageWorkPerEdge = 2'000;
+
+/// The level "[level]" shows for a stage record (the board BoardFromStage
+/// draws): its rating's level within kPageWorkPerEdge work per side, 0 for
+/// a stage deduction finds without a loop. Whether a stage it cannot solve
+/// has one solution is left to quarnel-check: such a stage shows as ★5.
+int PageLevel(std::u16string_view record);
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PUZZLE_DEDUCTION_H_
