@@ -82,7 +82,7 @@ def checker_texts(header):
     words = {"Warning": "警告", "Error": "エラー"}
     rows = re.findall(r"\{FindingKind::\w+,\s*Finding::Severity::(\w+),\s*" + STRINGS + r"\}", source)
     texts = {"%s: %s" % (words[severity], literal(strings)) for severity, strings in rows}
-    for name in ("kTemplateCleanText", "kStagesCleanText", "kStagesUniqueText", "kUsageText",
+    for name in ("kTemplateCleanText", "kStagesCleanText", "kStagesUniqueText", "kLevelLineText", "kUsageText",
                  "kCannotWriteOutputText"):
         found = re.search(name + r"\[\] =\s*" + STRINGS + ";", source)
         if not found:
