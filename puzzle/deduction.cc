@@ -524,7 +524,9 @@ std::u16string_view TechniqueName(Technique technique) {
   return {};
 }
 
-long long DefaultWorkBound(const Board& board) { return 5'000 * board.EdgeCount() + 100'000; }
+long long DefaultWorkBound(const Board& board) {
+  return std::min(kWorkPerEdge * board.EdgeCount(), kMaxWork);
+}
 
 Deduction Deduce(const Board& board, long long max_work, int max_level) {
   return Deducer(board, max_work < 0 ? DefaultWorkBound(board) : max_work, max_level).Run();
@@ -532,7 +534,7 @@ Deduction Deduce(const Board& board, long long max_work, int max_level) {
 
 int PageLevel(std::u16string_view record) {
   const Board board = BoardFromStage(record);
-  return RatingOf(Deduce(board, kPageWorkPerEdge * board.EdgeCount())).level;
+  return RatingOf(Deduce(board)).level;
 }
 
 Rating RatingOf(const Deduction& deduction) {

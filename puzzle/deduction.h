@@ -54,8 +54,12 @@ struct Deduction {
   long long work = 0;
 };
 
-/// The default bound on a board's work: in proportion to its size, so a
-/// stage of any size is rated in linear time.
+/// The bound on a board's work that every rating uses, the checker's and
+/// the page's alike: 2,000 per side (the stages of the benchmark corpus
+/// need 250-1,000), at most 50 million in all (about a second), so a stage
+/// of any size is rated in bounded time, and the same way everywhere.
+inline constexpr long long kWorkPerEdge = 2'000;
+inline constexpr long long kMaxWork = 50'000'000;
 long long DefaultWorkBound(const Board& board);
 
 /// Fixes the sides of `board` as a person would: the ★1 rules until nothing
@@ -77,14 +81,9 @@ struct Rating {
 };
 Rating RatingOf(const Deduction& deduction);
 
-/// The most work the page's rating spends per side of a stage: a stage that
-/// needs more is shown as ★5, so rating a file costs time in proportion to
-/// its size (the stages of the benchmark corpus need 250-1,000).
-inline constexpr long long kPageWorkPerEdge = 2'000;
-
 /// The level "[level]" shows for a stage record (the board BoardFromStage
-/// draws): its rating's level within kPageWorkPerEdge work per side, 0 for
-/// a stage deduction finds without a loop. Whether a stage it cannot solve
+/// draws): its rating's level within DefaultWorkBound, 0 for a stage
+/// deduction finds without a loop. Whether a stage it cannot solve
 /// has one solution is left to quarnel-check: such a stage shows as ★5.
 int PageLevel(std::u16string_view record);
 
