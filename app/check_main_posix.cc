@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   for (const std::u16string& path : request.paths) {
     quarnel::CheckReport report =
         quarnel::CheckFile(*files, *code_page, path, request.choice,
-                           request.solve ? &*request.solve : nullptr);
+                           request.solve ? &*request.solve : nullptr, request.addresses);
     for (const std::u16string& line : quarnel::ReportLines(report)) WriteLine(line, stdout);
     if (request.levels) {
       for (const std::u16string& line : quarnel::LevelLines(report)) WriteLine(line, stdout);

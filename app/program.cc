@@ -4,18 +4,10 @@
 
 #include "app/messages.h"
 #include "app/page_writer.h"
+#include "platform/command_line.h"
 #include "render/build_document.h"
 
 namespace quarnel {
-
-std::u16string StagePathOf(const std::u16string& argument_text, PathStyle style) {
-  if (style == PathStyle::Windows && argument_text.size() >= 2 &&
-      argument_text.front() == u'"' && argument_text.back() == u'"' &&
-      argument_text.find(u'"', 1) == argument_text.size() - 1) {
-    return argument_text.substr(1, argument_text.size() - 2);
-  }
-  return argument_text;
-}
 
 ExitStatus Program::Main() {
   FileError error;

@@ -14,12 +14,6 @@
 
 namespace quarnel {
 
-/// The stage file's path given by the argument text. On Windows, where no
-/// file name holds a quotation mark, a text that starts and ends with one and
-/// holds no other (as Explorer passes a path with blanks) is the path between
-/// them; any other text, and every text on POSIX, is the path as it stands.
-std::u16string StagePathOf(const std::u16string& argument_text, PathStyle style);
-
 /// How a run ended; the value is the process's exit status.
 enum class ExitStatus : int {
   Ok = 0,            // page written, nothing to write, or dialog cancelled

@@ -2,15 +2,17 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
-#include "app/program.h"
 #include "check/check_messages.h"
 #include "check/stage_check.h"
 #include "check/template_check.h"
+#include "input/file_error.h"
+#include "input/stage_list.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
 #include "platform/command_line.h"
 #include "platform/utf8.h"
+#include "puzzle/puzz_link.h"
+#include "puzzle/stage_board.h"
 #include "text/gtstr.h"
 
 namespace quarnel {
@@ -147,6 +149,8 @@ bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckReque
     }
   } else if (argument == u"--no-solve") {
     request->solve.reset();
+  } else if (argument == u"--urls") {
+    request->addresses = true;
   } else if (argument == u"--levels") {
     request->levels = true;
   } else if (argument == u"--template") {
@@ -198,7 +202,9 @@ CheckRequest CheckRequestOfText(std::u16string_view argument_text,
   }
   // Only the budget's options: one box reports one file, of the kind it is.
   // The box has no room for a line per stage.
-  if (request.choice != KindChoice::Detect || request.levels) request.usage_error = true;
+  if (request.choice != KindChoice::Detect || request.addresses || request.levels) {
+    request.usage_error = true;
+  }
   std::u16string_view file;
   if (i == 0) {
     file = argument_text;
@@ -230,7 +236,7 @@ CheckStatus Worse(CheckStatus a, CheckStatus b) {
 }
 
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice, const SolveBudget* solve) {
+                      KindChoice choice, const SolveBudget* solve, bool addresses) {
   CheckReport report;
   report.path = path;
   if (!files.IsOrdinaryFile(path)) {
@@ -240,7 +246,8 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
   }
   TextFile file;
   FileError error;
-  if (!ReadTextFile(files, code_page, path, &file, &error)) {
+  std::string bytes;
+  if (!ReadTextFile(files, code_page, path, &file, &error, &bytes)) {
     report.findings.push_back(
         MakeFinding(FindingKind::FileUnreadable, error.line, {LineProblemText(error)}));
     report.status = CheckStatus::Errors;
@@ -260,16 +267,20 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     report.solved = solve != nullptr;
     report.findings = std::move(stages.findings);
     report.levels = std::move(stages.levels);
-  }
-  std::string bytes;
-  std::u16string reason;
-  if (files.ReadFile(path, &bytes, &reason) == FileSystem::ReadStatus::Ok) {
-    std::vector<Finding> reading;
-    AddReadingFindings(bytes, file, code_page, &reading);
-    if (!reading.empty()) {
-      report.findings.insert(report.findings.end(), reading.begin(), reading.end());
-      report.findings = SortedByLine(std::move(report.findings), file.lines.size());
+    if (addresses) {
+      StageList list;
+      ParseStages(file.lines, &list);
+      for (size_t i = 0; i < list.size(); ++i) {
+        std::string address = AddressOfBoard(BoardFromStage(list[i]));
+        if (!address.empty()) report.addresses.emplace_back(i + 1, std::move(address));
+      }
     }
+  }
+  std::vector<Finding> reading;
+  AddReadingFindings(bytes, file, code_page, &reading);
+  if (!reading.empty()) {
+    report.findings.insert(report.findings.end(), reading.begin(), reading.end());
+    report.findings = SortedByLine(std::move(report.findings), file.lines.size());
   }
   for (const Finding& finding : report.findings) {
     report.status = Worse(report.status, finding.severity == Finding::Severity::Error
@@ -280,8 +291,8 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
 }
 
 std::vector<std::u16string> ReportLines(const CheckReport& report) {
-  if (report.findings.empty()) return {CleanText(report)};
   std::vector<std::u16string> lines;
+  if (report.findings.empty()) lines.push_back(CleanText(report));
   for (const Finding& finding : report.findings) {
     std::u16string line = report.path;
     if (finding.line != 0) {
@@ -293,6 +304,11 @@ std::vector<std::u16string> ReportLines(const CheckReport& report) {
     line += u": ";
     line += finding.text;
     lines.push_back(std::move(line));
+  }
+  for (const auto& [stage, address] : report.addresses) {
+    lines.push_back(FillText(kStageAddressText,
+                             {report.path, DecimalText(static_cast<long long>(stage)),
+                              DecodeUtf8(address)}));
   }
   return lines;
 }

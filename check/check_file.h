@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -41,6 +42,9 @@ struct CheckReport {
   TextEncoding encoding = TextEncoding::CodePage;
   LineEnds line_ends = LineEnds::CrLf;
   std::vector<Finding> findings;
+  /// When asked for: the web address of each stage that has a grid, with
+  /// its place on the page (from 1), in file order.
+  std::vector<std::pair<size_t, std::string>> addresses;
   std::vector<StageLevel> levels;  // for a solved stage file: each stage solved
   CheckStatus status = CheckStatus::Clean;
 };
@@ -52,6 +56,8 @@ struct CheckRequest {
   /// The time each stage of a stage file may take to solve; none: the
   /// stages are not solved.
   std::optional<SolveBudget> solve = SolveBudget{};
+  /// Whether each stage's web address is reported ("--urls").
+  bool addresses = false;
   /// Whether each stage's rating is shown ("--levels").
   bool levels = false;
   bool usage_error = false;
@@ -64,7 +70,7 @@ inline constexpr std::chrono::seconds kMaxSolveTime{1'000'000};
 /// (the last one counts) force the kind of every file, "--solve-seconds N"
 /// sets the budget of each stage (N seconds, more than 0, a decimal
 /// fraction allowed) and "--no-solve" turns solving off (again the last one
-/// counts), "--levels" shows each stage's rating, "--" ends the options, and without a file the template beside
+/// counts), "--urls" reports each stage's web address, "--levels" shows each stage's rating, "--" ends the options, and without a file the template beside
 /// the executable is read. Any other argument starting with "-", and an N
 /// that is no such number, is a usage error.
 CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
@@ -75,7 +81,7 @@ CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
 /// and before the file; then "--", or an argument in quotation marks, or
 /// any other that is no option, starts the file, which is the rest of the
 /// text as CheckedPath takes it. One file, detected; "--template",
-/// "--stages", "--levels" and what CheckRequestOf refuses are usage errors.
+/// "--stages", "--urls", "--levels" and what CheckRequestOf refuses are usage errors.
 CheckRequest CheckRequestOfText(std::u16string_view argument_text,
                                 std::u16string_view executable_directory, PathStyle style);
 
@@ -96,9 +102,11 @@ FileKind DetectFileKind(std::u16string_view path, PathStyle style,
 /// whose lines end at CR LF (it stays in the text), and about a file read
 /// in the code page that is valid UTF-8 too, showing the first line where
 /// the two readings differ both ways. With `solve`, a stage file's stages
-/// are solved as loop puzzles within it (CheckStageLines).
+/// are solved as loop puzzles within it (CheckStageLines); with
+/// `addresses`, the report holds each stage's web address (AddressOfBoard).
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice, const SolveBudget* solve = nullptr);
+                      KindChoice choice, const SolveBudget* solve = nullptr,
+                      bool addresses = false);
 
 /// The worse of two statuses.
 CheckStatus Worse(CheckStatus a, CheckStatus b);
@@ -106,7 +114,8 @@ CheckStatus Worse(CheckStatus a, CheckStatus b);
 /// The report as lines for a terminal, "PATH:LINE: 警告: …", or one line
 /// saying the file is clean (for a solved stage file: that each stage has
 /// exactly one solution, and how many have each rating) and how it was
-/// read: " (UTF-8, LF)".
+/// read: " (UTF-8, LF)"; then a line "PATH: ステージ N: ADDRESS" for each
+/// address the report holds.
 std::vector<std::u16string> ReportLines(const CheckReport& report);
 
 /// A solved stage file's ratings, one line per stage solved:

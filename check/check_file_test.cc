@@ -158,6 +158,7 @@ TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
       {u"--solve-seconds s.dat", usage, ten},
       {u"--stages s.dat", usage, ten},
       {u"--no-solve --template", usage, ten},
+      {u"--urls s.dat", usage, ten},  // the box shows no addresses
       {u"--levels s.dat", usage, ten},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
@@ -172,6 +173,24 @@ TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
       EXPECT_EQ(request.solve->time, *cases[i].budget);
     }
   }
+}
+
+TEST(CheckFile, ReportsEachStagesAddressAfterTheFindings) {
+  FakePlatform fake;
+  // A stage without grid has no address; a ragged one is padded as drawn.
+  fake.files.files[u"s.dat"] = "One\r\n3\r\n3\r\n 22\r\n 2 1\r\n*\r\nNone\r\n*\r\nThree\r\n2\r\n";
+  const std::u16string arguments[] = {u"--urls", u"s.dat"};
+  CheckRequest request = CheckRequestOf(arguments, u"/q", PathStyle::Posix);
+  ASSERT_TRUE(request.addresses);
+  CheckReport report = CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Detect,
+                                 nullptr, request.addresses);
+  std::vector<std::u16string> lines = ReportLines(report);
+  ASSERT_EQ(lines.size(), report.findings.size() + 2);
+  EXPECT_EQ(Utf8(lines[lines.size() - 2]),
+            "s.dat: ステージ 1: https://puzz.link/p?slither/4/4/dgdh2c7b");
+  EXPECT_EQ(Utf8(lines.back()), "s.dat: ステージ 3: https://puzz.link/p?slither/1/1/c");
+  // Without the option, none.
+  EXPECT_TRUE(CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Detect).addresses.empty());
 }
 
 TEST(CheckFile, ReportsLineByLineOrInOneBox) {
@@ -256,6 +275,8 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
     size_t found = 0;
     for (const Finding& f : report.findings) found += f.kind == cases[i].kind ? f.line : 0;
     EXPECT_EQ(found, cases[i].line);
+    // What the warnings look at is what was read: the file, once.
+    EXPECT_EQ(fake.files.reads.size(), 1u);
   }
   // A template gets the same.
   FakePlatform fake;

@@ -174,10 +174,13 @@ inline constexpr char16_t kBoxMoreText[] = u"ほかに {1} 件あります";
 /// Standard error, for arguments the checker does not take.
 inline constexpr char16_t kUsageText[] =
     u"使いかた: quarnel-check [--template | --stages] [--solve-seconds 秒数 | --no-solve] "
-    u"[--levels] [ファイル...]";
+    u"[--urls] [--levels] [ファイル...]";
 /// The Windows program's box, for an argument text it does not take.
 inline constexpr char16_t kBoxUsageText[] =
     u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]";
+/// A stage's web address after the report: "{1}" the path, "{2}" the
+/// stage's place on the page, "{3}" the address.
+inline constexpr char16_t kStageAddressText[] = u"{1}: ステージ {2}: {3}";
 inline constexpr char16_t kCannotWriteOutputText[] = u"quarnel-check: 標準出力に書きこめません";
 
 }  // namespace quarnel
