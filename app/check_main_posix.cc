@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
         quarnel::CheckFile(*files, *code_page, path, request.choice,
                            request.solve ? &*request.solve : nullptr, request.addresses);
     for (const std::u16string& line : quarnel::ReportLines(report)) WriteLine(line, stdout);
+    if (request.levels) {
+      for (const std::u16string& line : quarnel::LevelLines(report)) WriteLine(line, stdout);
+    }
     status = quarnel::Worse(status, report.status);
   }
   // A report that did not reach its reader is a failure too.
