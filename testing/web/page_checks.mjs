@@ -4,10 +4,11 @@
 // program, then looks at them in headless Chromium and in the Nu HTML
 // Checker.
 //
-// usage: node page_checks.mjs CHECK QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR
+// usage: node page_checks.mjs CHECK QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR [QUARNEL_CHECK]
 //   example   every grid of the example page as loaded: rows, cells and
 //             the stages' values, titles and sizes; a screenshot, no side
-//             drawn before play (in pixels)
+//             drawn before play (in pixels); each stage's puzz.link link
+//             the address QUARNEL_CHECK --urls prints
 //   access    axe-core in light and dark colour schemes, the contrast of
 //             every colour pair, grids named by their headings, wide grids
 //             scrolling inside their cards
@@ -428,6 +429,7 @@ async function checkPrint(quarnel, template, example, stress, outDir) {
       [...new Set(styles)].forEach((fault) => fail(`${where}: ${fault}`));
       const sheets = run('pdftotext', ['-raw', pdf, '-']).toString('utf8').split('\f')
         .map((sheet) => sheet.replace(/\s+/g, '')).filter((sheet) => sheet);
+      if (sheets.some((sheet) => sheet.includes('puzz.link'))) fail(`${where}: the puzz.link link prints`);
       let whole = 0;
       stages.forEach((stage, i) => {
         const on = sheets.flatMap((sheet, p) => (sheet.includes(stage) ? [p + 1] : []));
@@ -670,10 +672,11 @@ async function checkPlay(quarnel, template) {
   if (script.length !== 1) fail(`the template holds ${script.length} script elements, expected 1`);
   const scriptBytes = script.length ? Buffer.byteLength(script[0].replace(/<\/?script>/g, '').trim(), 'latin1') : 0;
   console.log(`script: ${scriptBytes} bytes`);
-  // Inline, ASCII, at most 16 KB, and nothing it could fetch from elsewhere.
+  // Inline, ASCII, at most 16 KB, and nothing it could fetch from elsewhere:
+  // its one address is puzz.link's, the start of the links a reader may click.
   if (scriptBytes > 16 * 1024) fail(`the script is ${scriptBytes} bytes, more than 16 KB`);
   if (script.length && /[^\x00-\x7f]/.test(script[0])) fail('the script holds characters outside ASCII');
-  if (script.length && /https?:|\bfetch\(|XMLHttpRequest|import\(|\bsrc\b/.test(script[0])) fail('the script names an address or fetches');
+  if (script.length && /https?:(?!\/\/puzz\.link\/p\?slither\/')|\bfetch\(|XMLHttpRequest|import\(|\bsrc\b/.test(script[0])) fail('the script names an address or fetches');
   const plain = path.join(dir, 'template-without-script.dat');
   fs.writeFileSync(plain, fs.readFileSync(template, 'latin1').replace(script[0] || '', ''), 'latin1');
   const { pages: [playPage] } = makePages(quarnel, template, [file]);
@@ -787,6 +790,7 @@ async function checkPlay(quarnel, template) {
         const shown = await tab.evaluate(() => ({
           rules: document.querySelector('.rules')?.offsetHeight > 0 && document.querySelector('.rules').textContent,
           help: document.querySelector('.q-help')?.offsetHeight,
+          link: document.querySelectorAll('a').length,
           lines: [...document.querySelectorAll('td.edge, td.side')].filter((td) => {
             const mark = getComputedStyle(td, '::before');
             return ['Top', 'Left'].some((side) => parseFloat(mark[`border${side}Width`]) > 0 && mark[`border${side}Color`] !== 'rgba(0, 0, 0, 0)');
@@ -794,6 +798,7 @@ async function checkPlay(quarnel, template) {
         }));
         if (!shown.rules || !shown.rules.includes('ルール')) fail('without script, no rules show');
         if (shown.help) fail('without script, the controls line shows');
+        if (shown.link) fail(`without script, the page holds ${shown.link} link(s)`);
         if (shown.lines) fail(`without script, ${shown.lines} sides show a line`);
       }
       doms.push(await tab.evaluate(() => {
@@ -1125,14 +1130,16 @@ function readStages() {
 // The example page as loaded: each stage's grid table has 2 x height + 1
 // rows, frame and data rows alternate, and the cells show the stage's
 // values. Keeps a screenshot.
-async function checkExample(quarnel, template, example, outDir) {
+async function checkExample(quarnel, template, example, outDir, quarnelCheck) {
   const { pages } = makePages(quarnel, template, [example]);
   const browser = await launch();
-  let stages;
+  let stages, links;
   const screenshot = path.join(outDir, 'example-page.png');
   try {
     const { context, tab } = await open(browser, pages[0]);
     stages = await tab.evaluate(readStages);
+    links = await tab.evaluate(() => [...document.querySelectorAll('li.stage')].map((li) =>
+      [...li.querySelectorAll('a')].map((a) => `${a.textContent} ${a.getAttribute('href')} ${a.target} ${a.rel}`).join('\n')));
     // Before play, the whole page shows dots and digits and no side: the
     // card's paper halfway between every two neighbouring dots.
     const whole = readPng(await tab.screenshot({ path: screenshot, fullPage: true }));
@@ -1172,17 +1179,28 @@ async function checkExample(quarnel, template, example, outDir) {
       }
     });
   });
-  console.log(`example: ${stages.length} stages checked in the rendered page; screenshot ${screenshot}`);
+  // Each stage's link: the address quarnel-check prints for it, opened in
+  // a new tab by the reader's click alone.
+  // (Status 1: the example's ragged stage draws a warning.)
+  const checked = spawnSync(quarnelCheck, ['--no-solve', '--urls', example], { encoding: 'utf8', timeout: 60000 });
+  if (checked.status !== 0 && checked.status !== 1) fail(`quarnel-check --urls: status ${checked.status}\n${checked.stderr}`);
+  const urls = [...(checked.stdout || '').matchAll(/ (https:\/\/\S+)$/gm)].map((m) => m[1]);
+  if (urls.length !== links.length) fail(`quarnel-check printed ${urls.length} addresses for ${links.length} stages`);
+  links.forEach((link, i) => {
+    const want = `puzz.link で開く ${urls[i]} _blank noopener`;
+    if (link !== want) fail(`stage ${i + 1}: link "${link}", expected "${want}"`);
+  });
+  console.log(`example: ${stages.length} stages checked in the rendered page, ${links.length} links; screenshot ${screenshot}`);
 }
 
 async function main() {
-  const [check, quarnel, template, example, stress, outDir] = process.argv.slice(2);
-  if (!outDir) {
-    console.error('usage: node page_checks.mjs example|access|html|print|play|solve|pictures QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR');
+  const [check, quarnel, template, example, stress, outDir, quarnelCheck] = process.argv.slice(2);
+  if (!outDir || (check === 'example' && !quarnelCheck)) {
+    console.error('usage: node page_checks.mjs example|access|html|print|play|solve|pictures QUARNEL TEMPLATE EXAMPLE STRESS OUT_DIR [QUARNEL_CHECK]');
     return 2;
   }
   fs.mkdirSync(outDir, { recursive: true });
-  if (check === 'example') await checkExample(quarnel, template, example, outDir);
+  if (check === 'example') await checkExample(quarnel, template, example, outDir, quarnelCheck);
   else if (check === 'access') await checkAccess(quarnel, template, example, stress);
   else if (check === 'html') await checkHtml(quarnel, template, example, stress);
   else if (check === 'print') await checkPrint(quarnel, template, example, stress, outDir);
