@@ -2,22 +2,28 @@
 # Builds everything and runs the whole test suite: the README's test command.
 #
 # Six builds and their suites, on two lanes so that both cores stay busy:
-#   main lane     default build, windows64 and windows builds, default
-#                 suite, asan build and suite, console build and suite,
-#                 fuzz build and harnesses
-#   Windows lane  (in the background, from when its builds are done) the
+#   main lane     the default build, the Windows builds the suite needs,
+#                 then the default suite, the asan build and suite, the
+#                 console build and suite, the fuzz build and harnesses
+#   Windows lane  from when its builds are done, in the background: the
 #                 Windows suite under Wine, which mostly waits for windows
 #                 to appear and close on its virtual screen
 # Nothing is dropped for speed: every suite runs every test it ran before.
-# What is cut is what repeated: the console build takes the default build's
-# objects from a compiler cache kept in build/ for this run only (the two
-# compile the same sources with the same flags but for the dialogs'
-# backend), the fuzz harnesses run two at a time for their full minute each,
-# and the shipped 32-bit Windows build makes only what ships (programs, zip,
-# their check) where this machine cannot run its tests anyway.
+# What is cut is what repeated or waited:
+# - the console build takes the default build's objects from a compiler
+#   cache (the two compile the same sources with the same flags, but for the
+#   dialogs' backend); the console suite still tests its own programs;
+# - the fuzz harnesses run two at a time, each for its full minute;
+# - the Linux suites run two tests at a time, as before, the longest first;
+#   the Windows suite runs its unit tests two at a time too, beside the
+#   tests that use its screen, which run one at a time;
+# - where this machine cannot run 32-bit code, the shipped 32-bit Windows
+#   build makes only what ships (programs, zip, and their check) and its
+#   64-bit twin is tested; where it can, the shipped build makes every test
+#   and is tested, and the twin is built later on the main lane.
 # The Windows lane's output is printed whole when it ends; a failure on
 # either lane fails the run. Each phase's log is kept in build/logs/, and a
-# table at the end says how long each phase took (wall and CPU seconds) and
+# table at the end gives each phase's start, wall and CPU time (seconds) and
 # how many tests it ran.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -74,8 +80,7 @@ finish() {
 }
 trap finish EXIT
 
-# The compiler cache, for this run only: kept inside build/ (which CI
-# removes), with paths taken relative to each build directory, so that two
+# The compiler cache, kept inside build/ (which CI removes first), with paths taken relative to each build directory, so that two
 # builds at the same depth under build/ share each object compiled alike.
 export CCACHE_DIR=$source_dir/build/ccache CCACHE_BASEDIR=$source_dir CCACHE_NOHASHDIR=1
 export CCACHE_MAXSIZE=2G CCACHE_COMPRESS=false
@@ -99,17 +104,23 @@ phase build.default cmake --build --preset default
 # machine executes 32-bit code, and its 64-bit twin where it does not; it
 # says which at its start and its end.
 phase configure.windows cmake --preset windows
+phase configure.windows64 cmake --preset windows64
+start_windows_lane() {
+  set -m  # a process group of its own, to stop it whole
+  (phase suite.windows bash testing/windows/run_tests.sh) >"$logs/windows-lane.log" 2>&1 &
+  windows_lane_pid=$!
+  set +m
+  echo "=== the Windows suite runs in the background; its output follows when it ends"
+}
 if [ "$windows_suite_preset" = windows ]; then
   phase build.windows cmake --build --preset windows
+  phase build.windows.zip cmake --build --preset windows --target quarnel_zip
+  start_windows_lane
+else
+  phase build.windows.zip cmake --build --preset windows --target quarnel_zip
+  phase build.windows64 cmake --build --preset windows64
+  start_windows_lane
 fi
-phase build.windows.zip cmake --build --preset windows --target quarnel_zip
-phase configure.windows64 cmake --preset windows64
-phase build.windows64 cmake --build --preset windows64
-set -m
-(phase suite.windows bash testing/windows/run_tests.sh) >"$logs/windows-lane.log" 2>&1 &
-windows_lane_pid=$!
-set +m
-echo "=== the Windows suite runs in the background; its output follows when it ends"
 
 phase suite.default ctest --preset default
 
@@ -123,6 +134,12 @@ phase suite.asan ctest --preset asan
 phase configure.console cmake --preset console "${ccache[@]}"
 phase build.console cmake --build --preset console
 phase suite.console ctest --preset console
+
+# Where the shipped build is the one tested, the twin is still built, so
+# that it keeps compiling for the machines that need it.
+if [ "$windows_suite_preset" = windows ]; then
+  phase build.windows64 cmake --build --preset windows64
+fi
 
 # The fuzz harnesses (clang, libFuzzer, both sanitizers), a minute each.
 phase configure.fuzz cmake --preset fuzz
