@@ -83,7 +83,7 @@ trap finish EXIT
 # The compiler cache, kept inside build/ (which CI removes first), with paths taken relative to each build directory, so that two
 # builds at the same depth under build/ share each object compiled alike.
 export CCACHE_DIR=$source_dir/build/ccache CCACHE_BASEDIR=$source_dir CCACHE_NOHASHDIR=1
-export CCACHE_MAXSIZE=2G CCACHE_COMPRESS=false
+export CCACHE_MAXSIZE=2G CCACHE_NOCOMPRESS=true
 ccache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 # Where this machine runs 32-bit Windows code, the Windows suite tests the
@@ -133,6 +133,7 @@ phase suite.asan ctest --preset asan
 # tests.
 phase configure.console cmake --preset console "${ccache[@]}"
 phase build.console cmake --build --preset console
+ccache --show-stats | sed -n 's/^ *\(Hits\|Misses\): */compiler cache \1: /p' || true
 phase suite.console ctest --preset console
 
 # Where the shipped build is the one tested, the twin is still built, so
