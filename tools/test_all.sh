@@ -142,7 +142,8 @@ if [ "$windows_suite_preset" = windows ]; then
   phase build.windows64 cmake --build --preset windows64
 fi
 
-# The fuzz harnesses (clang, libFuzzer, both sanitizers), a minute each.
+# The fuzz harnesses (clang, libFuzzer, both sanitizers), a minute each,
+# two at a time.
 phase configure.fuzz cmake --preset fuzz
 phase build.fuzz cmake --build --preset fuzz
 phase suite.fuzz bash tools/fuzz_all.sh 60
