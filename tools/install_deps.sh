@@ -9,6 +9,8 @@ set -euo pipefail
 packages=(
   # the build and the unit tests
   cmake g++ make libgtest-dev libgmock-dev
+  # the compiler cache the test command shares between two builds
+  ccache
   libbenchmark-dev time
   clang libclang-rt-dev util-linux
   # users for the cases that run as one (useradd; setpriv is util-linux's)

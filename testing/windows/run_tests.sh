@@ -15,6 +15,7 @@
 # what Explorer shows of it and its zip.
 #
 # usage: run_tests.sh [CTEST_ARG...]
+#        run_tests.sh --which-preset   (says which build the suite would test)
 #   (after cmake --build --preset windows --target quarnel_zip, and, for a
 #   machine without 32-bit execution, cmake --build --preset windows64)
 set -euo pipefail
@@ -39,6 +40,10 @@ else
   # Wine starts further programs through WINELOADER; the plain `wine`
   # would pick the 32-bit loader.
   export WINELOADER=$wine64
+fi
+if [ "${1:-}" = --which-preset ]; then
+  echo "$preset"
+  exit 0
 fi
 echo "$suite"
 [ -n "$wine" ] && [ -x "$wine" ] || { echo "run_tests.sh: no Wine loader for $preset ($wine)" >&2; exit 1; }
