@@ -164,6 +164,9 @@ inline constexpr char16_t kBoxUsageText[] =
 /// A stage's web address after the report: "{1}" the path, "{2}" the
 /// stage's place on the page, "{3}" the address.
 inline constexpr char16_t kStageAddressText[] = u"{1}: ステージ {2}: {3}";
+/// Standard error on a terminal while stages are solved, rewritten in
+/// place: "{1}" the stages decided, "{2}" all to solve.
+inline constexpr char16_t kProgressText[] = u"{1} / {2} ステージ…";
 inline constexpr char16_t kCannotWriteOutputText[] = u"quarnel-check: 標準出力に書きこめません";
 
 }  // namespace quarnel
