@@ -10,6 +10,7 @@
 
 #include "check/check_messages.h"
 #include "check/markup_scanner.h"
+#include "check/stage_repair.h"
 #include "text/code_points.h"
 #include "text/gtstr.h"
 #include "text/lines.h"
@@ -102,26 +103,58 @@ std::u16string Shown(std::u16string_view c) {
   return code;
 }
 
+// "4 行 4 列の 3、4 行 5 列の 3" and what they do: the clues that cannot
+// hold together, at most kMostCoreClues of them listed.
+std::u16string CoreText(const Board& board, const std::optional<std::vector<int>>& core) {
+  if (!core || core->empty()) return kNoCoreText;
+  std::u16string list;
+  for (size_t i = 0; i < core->size() && i < kMostCoreClues; ++i) {
+    const int cell = (*core)[i];
+    if (i > 0) list += kClueJoin;
+    list += FillText(kClueText, {Number(static_cast<size_t>(cell / board.width) + 1),
+                                 Number(static_cast<size_t>(cell % board.width) + 1),
+                                 Number(static_cast<size_t>(board.clues[cell]))});
+  }
+  if (core->size() == 1) return FillText(kLoneCoreText, {list});
+  if (core->size() <= kMostCoreClues) return FillText(kCoreText, {list});
+  return FillText(kLongCoreText, {list, Number(core->size())});
+}
+
+std::u16string RepairText(const Board& board, const Repair& repair) {
+  if (repair.cell < 0) return kNoRepairText;
+  return FillText(repair.unique ? kRepairText : kPartRepairText,
+                  {Number(static_cast<size_t>(repair.cell / board.width) + 1),
+                   Number(static_cast<size_t>(repair.cell % board.width) + 1),
+                   Number(static_cast<size_t>(repair.clue))});
+}
+
 // What is found about a solved stage: nothing when it has one solution.
+// For none, the clues that cannot hold together; for several, a clue that
+// makes the solution unique: each searched for within a budget of its own.
 std::optional<Finding> VerdictFinding(const StageSolve& stage, const Verdict& verdict,
                                       const SolveBudget& budget) {
   const std::u16string number = Number(stage.stage);
+  const auto deadline = std::chrono::steady_clock::now() + budget.time;
   std::optional<Finding> finding;
   switch (verdict.outcome) {
     case Verdict::Outcome::Unique:
       return std::nullopt;
     case Verdict::Outcome::Several: {
-      const CellSide side = SideOfEdge(stage.board, verdict.difference);
+      const CellSide side =
+          SideOfEdge(stage.board, DifferenceBesideOpenCell(stage.board, verdict));
       finding = MakeFinding(
           FindingKind::SeveralSolutions, stage.title_line,
           {number, stage.title,
-           FillText(kCellSideText, {Number(side.row), Number(side.column), SideWord(side.side)})});
+           FillText(kCellSideText, {Number(side.row), Number(side.column), SideWord(side.side)}),
+           RepairText(stage.board, UniqueRepair(stage.board, verdict, deadline))});
       finding->row = side.row;
       finding->column = side.column;
       break;
     }
     case Verdict::Outcome::None:
-      finding = MakeFinding(FindingKind::NoSolution, stage.title_line, {number, stage.title});
+      finding = MakeFinding(FindingKind::NoSolution, stage.title_line,
+                            {number, stage.title,
+                             CoreText(stage.board, ConflictingClues(stage.board, deadline))});
       break;
     case Verdict::Outcome::Undetermined:
       finding = MakeFinding(FindingKind::SolveUndetermined, stage.title_line,
