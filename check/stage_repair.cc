@@ -74,34 +74,87 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, Clock::time
 }
 
 Repair UniqueRepair(const Board& board, const Verdict& several, Clock::time_point deadline) {
-  // Cells without a clue that tell the two loops apart, with the digit of
-  // each loop: every one rules the other loop out.
-  std::vector<std::pair<int, int>> tries[2];
-  for (int cell = 0; cell < static_cast<int>(board.clues.size()); ++cell) {
-    if (board.clues[cell] != Board::kNoClue) continue;
-    const int first = SidesOn(board, several.solution, cell);
-    const int second = SidesOn(board, several.other, cell);
-    if (first == second) continue;
-    tries[0].emplace_back(cell, first);
-    tries[1].emplace_back(cell, second);
-  }
+  // The loops found so far and their count at each cell. A clue (cell,
+  // digit) can leave one loop only if at most one loop found has that
+  // count there: so a clue is taken from a loop at a cell where it differs
+  // from every other loop found, and each try that still leaves several
+  // brings two more loops, which rule more clues out.
+  std::vector<std::vector<bool>> loops = {several.solution, several.other};
+  std::vector<std::vector<signed char>> counts;
+  auto count_loop = [&](const std::vector<bool>& loop) {
+    std::vector<signed char> sides(board.clues.size());
+    for (size_t cell = 0; cell < sides.size(); ++cell) {
+      sides[cell] = static_cast<signed char>(SidesOn(board, loop, static_cast<int>(cell)));
+    }
+    counts.push_back(std::move(sides));
+  };
+  for (const std::vector<bool>& loop : loops) count_loop(loop);
+  auto alone = [&](size_t cell, signed char digit) {
+    size_t same = 0;
+    for (const std::vector<signed char>& sides : counts) same += sides[cell] == digit ? 1 : 0;
+    return same == 1;
+  };
+  // Clues that leave no loop at all.
+  std::vector<bool> no_loop(board.clues.size() * 4);
+  // Once no loop found has a count of its own anywhere, a clue that no loop
+  // found has: the loop it leaves, if one, is not among them. Cells where
+  // the loops found differ come first.
+  auto unseen = [&](bool differing, size_t* cell, int* clue) {
+    for (*cell = 0; *cell < board.clues.size(); ++*cell) {
+      if (board.clues[*cell] != Board::kNoClue) continue;
+      bool differ = false;
+      for (const std::vector<signed char>& sides : counts) differ |= sides[*cell] != counts[0][*cell];
+      if (differ != differing) continue;
+      for (*clue = 0; *clue < 4; ++*clue) {
+        bool seen = no_loop[*cell * 4 + *clue];
+        for (const std::vector<signed char>& sides : counts) seen |= sides[*cell] == *clue;
+        if (!seen) return true;
+      }
+    }
+    return false;
+  };
   Repair repair;
-  if (tries[0].empty()) return repair;
-  repair.cell = tries[0].front().first;
-  repair.clue = tries[0].front().second;
   Board tried = board;
-  for (int side = 0; side < 2; ++side) {
-    const std::vector<bool>& known = side == 0 ? several.solution : several.other;
-    for (const auto& [cell, clue] : tries[side]) {
-      const Clock::time_point now = Clock::now();
-      if (now >= deadline) return repair;
-      tried.clues[cell] = static_cast<signed char>(clue);
-      const Verdict verdict = Solve(tried, SolveBudget{deadline - now}, &known);
-      tried.clues[cell] = Board::kNoClue;
-      if (verdict.outcome == Verdict::Outcome::Unique) return {cell, clue, true};
+  while (true) {
+    // The first clue not yet ruled out, from the loops in the order found.
+    size_t from = 0, cell = 0;
+    int clue = 0;
+    bool found = false;
+    for (from = 0; from < loops.size() && !found; ++from) {
+      for (cell = 0; cell < board.clues.size(); ++cell) {
+        if (board.clues[cell] == Board::kNoClue && alone(cell, counts[from][cell])) {
+          found = true;
+          break;
+        }
+      }
+    }
+    const std::vector<bool>* known = nullptr;
+    if (found) {
+      --from;
+      clue = counts[from][cell];
+      known = &loops[from];
+    } else if (!unseen(true, &cell, &clue) && !unseen(false, &cell, &clue)) {
+      return repair;
+    }
+    // The first clue tried tells the two loops of `several` apart.
+    if (repair.cell < 0) repair = {static_cast<int>(cell), clue, false};
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline) return repair;
+    tried.clues[cell] = static_cast<signed char>(clue);
+    const Verdict verdict = Solve(tried, SolveBudget{deadline - now}, known);
+    tried.clues[cell] = Board::kNoClue;
+    if (verdict.outcome == Verdict::Outcome::Unique) return {static_cast<int>(cell), clue, true};
+    if (verdict.outcome == Verdict::Outcome::None) {
+      no_loop[cell * 4 + static_cast<size_t>(clue)] = true;
+      continue;
+    }
+    if (verdict.outcome != Verdict::Outcome::Several) return repair;
+    for (const std::vector<bool>* loop : {&verdict.solution, &verdict.other}) {
+      if (std::find(loops.begin(), loops.end(), *loop) != loops.end()) continue;
+      loops.push_back(*loop);
+      count_loop(*loop);
     }
   }
-  return repair;
 }
 
 EdgePlace DifferenceBesideOpenCell(const Board& board, const Verdict& several) {

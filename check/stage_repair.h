@@ -25,10 +25,12 @@ struct Repair {
   bool unique = false;  // whether the board then has exactly one loop
 };
 
-/// A cell without clue and a digit, taken from one of `several`'s two
-/// loops at a cell where their counts differ, whose clue leaves the board
-/// exactly one loop; failing that within `deadline`, the first such cell
-/// and digit, which rules out the other loop, with `unique` false.
+/// A cell without clue and a digit whose clue leaves the board exactly one
+/// loop, taken from one of `several`'s two loops where they differ, or from
+/// the loops found while trying, at a cell where that loop differs from
+/// every other found. Failing that within `deadline`: the first clue tried,
+/// which tells `several`'s two loops apart, with `unique` false; none when
+/// no cell without a clue does.
 Repair UniqueRepair(const Board& board, const Verdict& several,
                     std::chrono::steady_clock::time_point deadline);
 
