@@ -67,6 +67,9 @@ int main(int argc, char** argv) {
                            request.solve ? &*request.solve : nullptr, request.addresses, &listener);
     erase_progress();
     for (const std::u16string& line : quarnel::ReportTailLines(report)) WriteLine(line, stdout);
+    if (request.levels) {
+      for (const std::u16string& line : quarnel::LevelLines(report)) WriteLine(line, stdout);
+    }
     status = quarnel::Worse(status, report.status);
   }
   // A report that did not reach its reader is a failure too.

@@ -73,7 +73,7 @@ ExitStatus Program::Convert(const std::u16string& path, const Report& report) {
 
   // The page goes to the file as it is built; an empty one is not written.
   PageWriter page(platform_.files, platform_.code_page, stage_path_, templates_.encoding());
-  BuildDocument(templates_, stages_, stage_path_, page);
+  BuildDocument(templates_, stages_, stage_path_, page, rater_);
   if (!page.Finish(&error)) return Fatal(error, report);
   return ExitStatus::Ok;
 }

@@ -10,6 +10,7 @@
 #include "input/template_store.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "render/render_stage.h"
 
 namespace quarnel {
 
@@ -30,7 +31,10 @@ enum class ExitStatus : int {
 /// Program runs once.
 class Program {
  public:
-  explicit Program(const Platform& platform) : platform_(platform) {}
+  /// `rater` gives each stage's "[level]" (the program's puzzle solver; the
+  /// core does not hold one).
+  explicit Program(const Platform& platform, StageRater rater = nullptr)
+      : platform_(platform), rater_(rater) {}
 
   ExitStatus Main();
 
@@ -48,6 +52,7 @@ class Program {
   ExitStatus Fatal(const FileError& error, const Report& report);
 
   Platform platform_;
+  StageRater rater_;
   std::u16string stage_path_;
   TemplateStore templates_;
   StageList stages_;

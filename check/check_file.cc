@@ -41,13 +41,27 @@ std::u16string HowRead(const CheckReport& report) {
                   {encoding, report.line_ends == LineEnds::Lf ? kLfName : kCrLfName});
 }
 
+// "★1 2、★2 2、★4 1": how many stages have each rating.
+std::u16string LevelCounts(const std::vector<StageLevel>& levels) {
+  size_t counts[6] = {};
+  for (const StageLevel& level : levels) ++counts[level.rating.level];
+  std::u16string text;
+  for (int level = 1; level <= 5; ++level) {
+    if (counts[level] == 0) continue;
+    if (!text.empty()) text += kListSeparator;
+    text += FillText(kLevelCountText, {DecimalText(level), DecimalText(static_cast<long long>(counts[level]))});
+  }
+  return text;
+}
+
 std::u16string CleanText(const CheckReport& report) {
   if (report.kind == FileKind::Stages) {
+    const std::u16string count = DecimalText(static_cast<long long>(report.stage_count));
     // Without findings, every stage of a solved file has a grid and one solution.
-    const bool all_unique = report.solved && report.stage_count > 0;
-    return FillText(all_unique ? kStagesUniqueText : kStagesCleanText,
-                    {report.path, DecimalText(static_cast<long long>(report.stage_count)),
-                     HowRead(report)});
+    if (report.solved && report.stage_count > 0) {
+      return FillText(kStagesUniqueText, {report.path, count, LevelCounts(report.levels), HowRead(report)});
+    }
+    return FillText(kStagesCleanText, {report.path, count, HowRead(report)});
   }
   return FillText(kTemplateCleanText, {report.path, HowRead(report)});
 }
@@ -137,6 +151,8 @@ bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckReque
     request->solve.reset();
   } else if (argument == u"--urls") {
     request->addresses = true;
+  } else if (argument == u"--levels") {
+    request->levels = true;
   } else if (argument == u"--template") {
     request->choice = KindChoice::Template;
   } else if (argument == u"--stages") {
@@ -185,7 +201,10 @@ CheckRequest CheckRequestOfText(std::u16string_view argument_text,
     if (!TakeOption(arguments, &i, &request)) break;
   }
   // Only the budget's options: one box reports one file, of the kind it is.
-  if (request.choice != KindChoice::Detect || request.addresses) request.usage_error = true;
+  // The box has no room for a line per stage.
+  if (request.choice != KindChoice::Detect || request.addresses || request.levels) {
+    request.usage_error = true;
+  }
   std::u16string_view file;
   if (i == 0) {
     file = argument_text;
@@ -285,6 +304,7 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     });
   }
   flush();
+  for (const StageSolve& stage : solves) report.levels.push_back(stage.level);
   return report;
 }
 
@@ -316,6 +336,30 @@ std::vector<std::u16string> ReportTailLines(const CheckReport& report) {
     lines.push_back(FillText(kStageAddressText,
                              {report.path, DecimalText(static_cast<long long>(stage)),
                               DecodeUtf8(address)}));
+  }
+  return lines;
+}
+
+std::vector<std::u16string> LevelLines(const CheckReport& report) {
+  std::vector<std::u16string> lines;
+  for (const StageLevel& level : report.levels) {
+    std::u16string techniques;
+    for (size_t t = 0; t < kTechniqueCount; ++t) {
+      if (level.uses[t] == 0) continue;
+      if (!techniques.empty()) techniques += kListSeparator;
+      techniques += TechniqueName(static_cast<Technique>(t));
+    }
+    std::u16string rating;
+    if (level.rating.level == 0) {
+      rating = kNoRatingText;
+    } else if (level.rating.level == 5) {
+      if (!techniques.empty()) techniques += kListSeparator;
+      rating = FillText(kSearchRatingText, {techniques + kSearchName});
+    } else {
+      rating = FillText(kRatingText, {DecimalText(level.rating.level), DecimalText(level.rating.count), techniques});
+    }
+    lines.push_back(FillText(kLevelLineText, {report.path, DecimalText(static_cast<long long>(level.stage)),
+                                              level.title, rating}));
   }
   return lines;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "check/finding.h"
+#include "check/stage_check.h"
 #include "input/text_encoding.h"
 #include "puzzle/loop_solver.h"
 #include "platform/code_page.h"
@@ -45,6 +46,7 @@ struct CheckReport {
   /// When asked for: the web address of each stage that has a grid, with
   /// its place on the page (from 1), in file order.
   std::vector<std::pair<size_t, std::string>> addresses;
+  std::vector<StageLevel> levels;  // for a solved stage file: each stage solved
   CheckStatus status = CheckStatus::Clean;
 };
 
@@ -57,6 +59,8 @@ struct CheckRequest {
   std::optional<SolveBudget> solve = SolveBudget{};
   /// Whether each stage's web address is reported ("--urls").
   bool addresses = false;
+  /// Whether each stage's rating is shown ("--levels").
+  bool levels = false;
   bool usage_error = false;
 };
 
@@ -67,7 +71,7 @@ inline constexpr std::chrono::seconds kMaxSolveTime{1'000'000};
 /// (the last one counts) force the kind of every file, "--solve-seconds N"
 /// sets the budget of each stage (N seconds, more than 0, a decimal
 /// fraction allowed) and "--no-solve" turns solving off (again the last one
-/// counts), "--urls" reports each stage's web address, "--" ends the options, and without a file the template beside
+/// counts), "--urls" reports each stage's web address, "--levels" shows each stage's rating, "--" ends the options, and without a file the template beside
 /// the executable is read. Any other argument starting with "-", and an N
 /// that is no such number, is a usage error.
 CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
@@ -78,7 +82,7 @@ CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
 /// and before the file; then "--", or an argument in quotation marks, or
 /// any other that is no option, starts the file, which is the rest of the
 /// text as CheckedPath takes it. One file, detected; "--template",
-/// "--stages", "--urls" and what CheckRequestOf refuses are usage errors.
+/// "--stages", "--urls", "--levels" and what CheckRequestOf refuses are usage errors.
 CheckRequest CheckRequestOfText(std::u16string_view argument_text,
                                 std::u16string_view executable_directory, PathStyle style);
 
@@ -124,8 +128,9 @@ CheckStatus Worse(CheckStatus a, CheckStatus b);
 
 /// The report as lines for a terminal, "PATH:LINE: 警告: …", or one line
 /// saying the file is clean (for a solved stage file: that each stage has
-/// exactly one solution) and how it was read: " (UTF-8, LF)"; then a line
-/// "PATH: ステージ N: ADDRESS" for each address the report holds.
+/// exactly one solution, and how many have each rating) and how it was
+/// read: " (UTF-8, LF)"; then a line "PATH: ステージ N: ADDRESS" for each
+/// address the report holds.
 std::vector<std::u16string> ReportLines(const CheckReport& report);
 
 /// A finding as ReportLines shows it: "PATH:LINE: 警告: …".
@@ -134,6 +139,10 @@ std::u16string FindingLine(const std::u16string& path, const Finding& finding);
 /// The lines of ReportLines after the findings: the clean line, if there
 /// are none, and the addresses.
 std::vector<std::u16string> ReportTailLines(const CheckReport& report);
+
+/// A solved stage file's ratings, one line per stage solved:
+/// "PATH: ステージ 2「題名」 ★3 (6): 数字の辺の数、…".
+std::vector<std::u16string> LevelLines(const CheckReport& report);
 
 /// The report as the text of one message box: the path and how it was
 /// read, then at most `max_findings` findings, then how many more there are.

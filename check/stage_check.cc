@@ -204,7 +204,7 @@ class StageChecker {
       if (IsSeparator(lines_[i])) continue;
       if (auto kind = FalseSeparator(lines_[i])) findings_.push_back(MakeFinding(*kind, i + 1));
     }
-    return {count_, 0, SortedByLine(std::move(findings_), lines_.size()), std::move(solves_)};
+    return {count_, 0, SortedByLine(std::move(findings_), lines_.size()), std::move(solves_), {}};
   }
 
  private:
@@ -419,7 +419,10 @@ StageFileCheck CheckStageLines(Lines lines, const SolveBudget* solve) {
     if (ResolvePending(check.solves, &finding)) findings.push_back(std::move(finding));
   }
   check.findings = std::move(findings);
-  for (const StageSolve& stage : check.solves) check.unique_count += stage.unique ? 1 : 0;
+  for (const StageSolve& stage : check.solves) {
+    check.unique_count += stage.unique ? 1 : 0;
+    check.levels.push_back(stage.level);
+  }
   return check;
 }
 
@@ -447,10 +450,22 @@ void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, uns
         i = next++;
       }
       StageSolve& stage = solves[i];
-      const Verdict verdict = Solve(stage.board, budget);
+      // Deduction is sound: what it settles needs no search.
+      const Deduction deduction = Deduce(stage.board);
+      StageLevel level{stage.stage, stage.title, RatingOf(deduction), deduction.uses};
+      Verdict verdict;
+      if (deduction.outcome == Deduction::Outcome::Solved) {
+        verdict.outcome = Verdict::Outcome::Unique;
+      } else if (deduction.outcome == Deduction::Outcome::Contradiction) {
+        verdict.outcome = Verdict::Outcome::None;
+      } else {
+        verdict = Solve(stage.board, budget);
+      }
+      if (verdict.outcome != Verdict::Outcome::Unique) level.rating = {};
       std::optional<Finding> finding = VerdictFinding(stage, verdict, budget);
       std::lock_guard<std::mutex> lock(mutex);
       stage.unique = verdict.outcome == Verdict::Outcome::Unique;
+      stage.level = std::move(level);
       stage.finding = std::move(finding);
       stage.decided = true;
       ++done;

@@ -1,6 +1,7 @@
 #ifndef QUARNEL_CHECK_STAGE_CHECK_H_
 #define QUARNEL_CHECK_STAGE_CHECK_H_
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -11,9 +12,19 @@
 
 #include "check/finding.h"
 #include "puzzle/board.h"
+#include "puzzle/deduction.h"
 #include "puzzle/loop_solver.h"
 
 namespace quarnel {
+
+/// How hard a solved stage is: its rating (level 0 when it has no single
+/// solution) and the sides each technique fixed.
+struct StageLevel {
+  size_t stage = 0;  // from 1
+  std::u16string title;
+  Rating rating;
+  std::array<long long, kTechniqueCount> uses{};
+};
 
 /// A stage to be solved, as the page draws it, and once solved, what is
 /// found about it.
@@ -25,6 +36,7 @@ struct StageSolve {
   bool decided = false;
   bool unique = false;
   std::optional<Finding> finding;  // for several solutions, none, or undetermined
+  StageLevel level;  // its rating, once decided
 };
 
 /// What the check of a stage file's lines found.
@@ -35,6 +47,7 @@ struct StageFileCheck {
   /// Of CheckStageLinesUnsolved: the stages to solve, whose verdicts the
   /// findings hold as pending ones, in stage order.
   std::vector<StageSolve> solves;
+  std::vector<StageLevel> levels;  // when solved: each stage solved, in order
 };
 
 /// The most cells a stage may have for the checker to solve it: the search
@@ -65,7 +78,10 @@ CellSide SideOfEdge(const Board& board, EdgePlace place);
 /// With `solve`, each stage that has a grid is also solved as a loop puzzle
 /// within that budget, as the page draws it: a stage with several
 /// solutions, none, one the budget could not settle, or more than
-/// kMaxSolvedCells cells has a finding on its title line.
+/// kMaxSolvedCells cells has a finding on its title line. Each is first
+/// deduced as a person would (Deduce): a stage deduction solves has exactly
+/// that solution, one where it finds a contradiction none, and only the
+/// rest are searched. Each stage solved gets its StageLevel.
 StageFileCheck CheckStageLines(std::span<const std::u16string_view> lines,
                                const SolveBudget* solve = nullptr);
 
