@@ -236,21 +236,27 @@ CheckStatus Worse(CheckStatus a, CheckStatus b) {
 }
 
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice, const SolveBudget* solve, bool addresses) {
+                      KindChoice choice, const SolveBudget* solve, bool addresses,
+                      const CheckListener* listener) {
   CheckReport report;
   report.path = path;
+  // Each finding goes into the report, and to the listener, once it is final.
+  auto emit = [&](Finding finding) {
+    report.status = Worse(report.status, finding.severity == Finding::Severity::Error
+                                             ? CheckStatus::Errors
+                                             : CheckStatus::Warnings);
+    if (listener != nullptr && listener->finding) listener->finding(finding);
+    report.findings.push_back(std::move(finding));
+  };
   if (!files.IsOrdinaryFile(path)) {
-    report.findings.push_back(MakeFinding(FindingKind::FileNotFound, 0));
-    report.status = CheckStatus::Errors;
+    emit(MakeFinding(FindingKind::FileNotFound, 0));
     return report;
   }
   TextFile file;
   FileError error;
   std::string bytes;
   if (!ReadTextFile(files, code_page, path, &file, &error, &bytes)) {
-    report.findings.push_back(
-        MakeFinding(FindingKind::FileUnreadable, error.line, {LineProblemText(error)}));
-    report.status = CheckStatus::Errors;
+    emit(MakeFinding(FindingKind::FileUnreadable, error.line, {LineProblemText(error)}));
     return report;
   }
   report.read = true;
@@ -259,14 +265,16 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
   report.kind = choice == KindChoice::Template ? FileKind::Template
                 : choice == KindChoice::Stages ? FileKind::Stages
                                                : DetectFileKind(path, files.Style(), file.lines);
+  std::vector<Finding> findings;
+  std::vector<StageSolve> solves;
   if (report.kind == FileKind::Template) {
-    report.findings = CheckTemplateLines(file.lines);
+    findings = CheckTemplateLines(file.lines);
   } else {
-    StageFileCheck stages = CheckStageLines(file.lines, solve);
+    StageFileCheck stages = CheckStageLinesUnsolved(file.lines, solve != nullptr);
     report.stage_count = stages.stage_count;
     report.solved = solve != nullptr;
-    report.findings = std::move(stages.findings);
-    report.levels = std::move(stages.levels);
+    findings = std::move(stages.findings);
+    solves = std::move(stages.solves);
     if (addresses) {
       StageList list;
       ParseStages(file.lines, &list);
@@ -276,35 +284,54 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
       }
     }
   }
-  std::vector<Finding> reading;
-  AddReadingFindings(bytes, file, code_page, &reading);
-  if (!reading.empty()) {
-    report.findings.insert(report.findings.end(), reading.begin(), reading.end());
-    report.findings = SortedByLine(std::move(report.findings), file.lines.size());
+  const size_t checked = findings.size();
+  AddReadingFindings(bytes, file, code_page, &findings);
+  if (findings.size() > checked) findings = SortedByLine(std::move(findings), file.lines.size());
+  // The findings go out in order as far as the stages before them are decided.
+  size_t emitted = 0;
+  auto flush = [&]() {
+    for (; emitted < findings.size(); ++emitted) {
+      Finding& finding = findings[emitted];
+      if (finding.pending != 0 && !solves[finding.pending - 1].decided) return;
+      if (ResolvePending(solves, &finding)) emit(std::move(finding));
+    }
+  };
+  flush();
+  if (!solves.empty()) {
+    SolveStages(solves, *solve, listener != nullptr ? listener->threads : 0, [&](size_t decided) {
+      if (listener != nullptr && listener->progress) listener->progress(decided, solves.size());
+      flush();
+    });
   }
-  for (const Finding& finding : report.findings) {
-    report.status = Worse(report.status, finding.severity == Finding::Severity::Error
-                                             ? CheckStatus::Errors
-                                             : CheckStatus::Warnings);
-  }
+  flush();
+  for (const StageSolve& stage : solves) report.levels.push_back(stage.level);
   return report;
+}
+
+std::u16string FindingLine(const std::u16string& path, const Finding& finding) {
+  std::u16string line = path;
+  if (finding.line != 0) {
+    line += u":";
+    line += DecimalText(static_cast<long long>(finding.line));
+  }
+  line += u": ";
+  line += SeverityText(finding.severity);
+  line += u": ";
+  line += finding.text;
+  return line;
 }
 
 std::vector<std::u16string> ReportLines(const CheckReport& report) {
   std::vector<std::u16string> lines;
+  for (const Finding& finding : report.findings) lines.push_back(FindingLine(report.path, finding));
+  std::vector<std::u16string> tail = ReportTailLines(report);
+  lines.insert(lines.end(), tail.begin(), tail.end());
+  return lines;
+}
+
+std::vector<std::u16string> ReportTailLines(const CheckReport& report) {
+  std::vector<std::u16string> lines;
   if (report.findings.empty()) lines.push_back(CleanText(report));
-  for (const Finding& finding : report.findings) {
-    std::u16string line = report.path;
-    if (finding.line != 0) {
-      line += u":";
-      line += DecimalText(static_cast<long long>(finding.line));
-    }
-    line += u": ";
-    line += SeverityText(finding.severity);
-    line += u": ";
-    line += finding.text;
-    lines.push_back(std::move(line));
-  }
   for (const auto& [stage, address] : report.addresses) {
     lines.push_back(FillText(kStageAddressText,
                              {report.path, DecimalText(static_cast<long long>(stage)),

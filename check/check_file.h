@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -104,9 +105,23 @@ FileKind DetectFileKind(std::u16string_view path, PathStyle style,
 /// the two readings differ both ways. With `solve`, a stage file's stages
 /// are solved as loop puzzles within it (CheckStageLines); with
 /// `addresses`, the report holds each stage's web address (AddressOfBoard).
+/// The stages are solved on every core (`listener` may say otherwise), and
+/// `listener` hears of each finding as soon as it is final.
+/// What a run that reports as it goes is told while CheckFile works.
+struct CheckListener {
+  /// Each finding of the report as soon as it is final, in the report's
+  /// order: a stage's verdict once it and every stage before it is decided.
+  std::function<void(const Finding&)> finding;
+  /// While stages are solved: how many are decided, of how many.
+  std::function<void(size_t decided, size_t total)> progress;
+  /// The threads that solve stages; 0: one per core. The report is the
+  /// same for any number.
+  unsigned threads = 0;
+};
+
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
                       KindChoice choice, const SolveBudget* solve = nullptr,
-                      bool addresses = false);
+                      bool addresses = false, const CheckListener* listener = nullptr);
 
 /// The worse of two statuses.
 CheckStatus Worse(CheckStatus a, CheckStatus b);
@@ -117,6 +132,13 @@ CheckStatus Worse(CheckStatus a, CheckStatus b);
 /// read: " (UTF-8, LF)"; then a line "PATH: ステージ N: ADDRESS" for each
 /// address the report holds.
 std::vector<std::u16string> ReportLines(const CheckReport& report);
+
+/// A finding as ReportLines shows it: "PATH:LINE: 警告: …".
+std::u16string FindingLine(const std::u16string& path, const Finding& finding);
+
+/// The lines of ReportLines after the findings: the clean line, if there
+/// are none, and the addresses.
+std::vector<std::u16string> ReportTailLines(const CheckReport& report);
 
 /// A solved stage file's ratings, one line per stage solved:
 /// "PATH: ステージ 2「題名」 ★3 (6): 数字の辺の数、…".

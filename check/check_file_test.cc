@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
+#include "puzzle/loop_generator.h"
 #include "testing/fake_platform.h"
 
 namespace quarnel {
@@ -284,6 +289,72 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
   CheckReport report = CheckFile(fake.files, fake.code_page, u"template.dat", KindChoice::Detect);
   ASSERT_FALSE(report.findings.empty());
   EXPECT_EQ(report.findings[0].kind, K::MixedLineEnds);
+}
+
+// A stage file whose stages are quick to decide but for the last, a
+// 200 x 200 board with two fifths of a random loop's clues, which takes the
+// whole budget; a lone LF in it adds a finding of the reading.
+std::string StagesEndingInALongOne() {
+  std::string text =
+      "Several\r\n  \r\n  \r\n*\r\nNone\r\n00\r\n00\r\n*\r\nOne\r\n22\r\n22\r\n*\r\n"
+      "Blank x\r\n2x\r\n22\r\n*\r\nLone\nLF\r\n333\r\n*\r\nLong\r\n";
+  std::mt19937_64 random(7);
+  const int size = 200;
+  const Board board = CluesOf(size, size, RandomLoop(size, size, random));
+  for (int row = 0; row < size; ++row) {
+    for (int column = 0; column < size; ++column) {
+      int clue = board.Clue(row, column);
+      text += clue != Board::kNoClue && random() % 5 < 2 ? static_cast<char>('0' + clue) : ' ';
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+TEST(CheckFile, ReportsEachFindingOnceItAndTheStagesBeforeItAreDecided) {
+  FakePlatform fake;
+  fake.files.files[u"s.dat"] = StagesEndingInALongOne();
+  const SolveBudget budget{std::chrono::milliseconds(300)};
+  std::vector<std::vector<std::u16string>> runs;
+  for (unsigned threads : {1u, 2u}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    // What the listener hears, in order: "F" and a finding's stage, or "P"
+    // and the stages decided.
+    std::vector<std::string> heard;
+    std::vector<std::u16string> lines;
+    CheckListener listener;
+    listener.threads = threads;
+    listener.finding = [&](const Finding& finding) {
+      heard.push_back("F" + std::to_string(finding.stage));
+      lines.push_back(FindingLine(u"s.dat", finding));
+    };
+    listener.progress = [&](size_t decided, size_t total) {
+      EXPECT_EQ(total, 6u);
+      heard.push_back("P" + std::to_string(decided));
+    };
+    CheckReport report = CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Stages, &budget,
+                                   false, &listener);
+    // The listener heard the report's findings, in its order.
+    std::vector<std::u16string> reported = ReportLines(report);
+    EXPECT_EQ(lines, reported);
+    ASSERT_EQ(report.findings.size(), 6u);
+    EXPECT_EQ(report.findings[0].kind, K::SeveralSolutions);
+    EXPECT_EQ(report.findings[1].kind, K::NoSolution);
+    EXPECT_EQ(report.findings[2].kind, K::BlankCell);
+    // On one line, the stage's verdict comes before how the line was read.
+    EXPECT_EQ(report.findings[3].kind, K::NoSolution);
+    EXPECT_EQ(report.findings[4].kind, K::MixedLineEnds);
+    EXPECT_EQ(report.findings[5].stage, 6u);
+    // The first stage's finding came before the last stage was decided.
+    auto at = [&](const std::string& event) {
+      return std::find(heard.begin(), heard.end(), event) - heard.begin();
+    };
+    EXPECT_LT(at("F1"), at("P6"));
+    EXPECT_LT(at("P6"), static_cast<long>(heard.size()));
+    runs.push_back(std::move(reported));
+  }
+  // Two threads report exactly what one does.
+  EXPECT_EQ(runs[0], runs[1]);
 }
 
 }  // namespace

@@ -96,11 +96,9 @@ inline constexpr FindingMessage kFindingMessages[kFindingKindCount] = {
      u"題名の {1} 文字目の「&」は文字参照を始めていないのに手を加えずにページに入るので、"
      u"表示がくずれることがあります。「&amp;」と書いてください"},
     {FindingKind::SeveralSolutions, Finding::Severity::Warning,
-     u"ステージ {1}「{2}」には解が二つ以上あります。{3}を線が通る解と通らない解があります。"
-     u"手がかりの数字を足して、解を一つにしてください"},
+     u"ステージ {1}「{2}」には解が二つ以上あります。{3}を線が通る解と通らない解があります。{4}"},
     {FindingKind::NoSolution, Finding::Severity::Warning,
-     u"ステージ {1}「{2}」には解がありません。どう線を引いても、すべての数字に合う一つの輪になりません。"
-     u"数字を見なおしてください"},
+     u"ステージ {1}「{2}」には解がありません。{3}"},
     {FindingKind::SolveUndetermined, Finding::Severity::Warning,
      u"ステージ {1}「{2}」は、1 ステージに使える {3} 秒のうちに解が一つかどうか決まりませんでした。"
      u"時間を増やすには「--solve-seconds 秒数」をつけて調べなおしてください"},
@@ -157,6 +155,28 @@ inline constexpr char16_t kNoRatingText[] = u"評価なし（解が一つでは�
 /// A side of a cell, where two solutions differ: "{1}" the row, "{2}" the
 /// column, from 1, "{3}" which side (kTopSide, …).
 inline constexpr char16_t kCellSideText[] = u"{1} 行 {2} 列のマスの{3}の辺";
+/// The end of a "several" finding: a clue that leaves one solution ("{1}"
+/// the row, "{2}" the column, "{3}" the digit), one that only tells the two
+/// apart, or none found in time.
+inline constexpr char16_t kRepairText[] = u"{1} 行 {2} 列に {3} を書くと解が一つになります";
+inline constexpr char16_t kPartRepairText[] =
+    u"{1} 行 {2} 列に {3} を書くとこの二つは見分けられますが、解を一つにするには手がかりがもっと要ります";
+inline constexpr char16_t kNoRepairText[] = u"手がかりの数字を足して、解を一つにしてください";
+/// The end of a "none" finding: the clues that cannot hold together ("{1}"
+/// the list), one alone, more than the list shows ("{2}" how many in all),
+/// or no set found in time (a grid without cells, which the checker never
+/// meets, blames no clue either).
+inline constexpr char16_t kCoreText[] = u"{1} は同時には成り立ちません";
+inline constexpr char16_t kLoneCoreText[] = u"{1} は、どう線を引いても成り立ちません";
+inline constexpr char16_t kLongCoreText[] = u"{1} ほか、あわせて {2} 個の数字は同時には成り立ちません";
+inline constexpr char16_t kNoCoreText[] =
+    u"どう線を引いても、すべての数字に合う一つの輪になりません。数字を見なおしてください";
+/// One clue of such a list: "{1}" the row, "{2}" the column, "{3}" the
+/// digit; and what joins two.
+inline constexpr char16_t kClueText[] = u"{1} 行 {2} 列の {3}";
+inline constexpr char16_t kClueJoin[] = u"、";
+/// The most clues a "none" finding lists.
+inline constexpr size_t kMostCoreClues = 8;
 inline constexpr char16_t kTopSide[] = u"上";
 inline constexpr char16_t kBottomSide[] = u"下";
 inline constexpr char16_t kLeftSide[] = u"左";
@@ -181,6 +201,9 @@ inline constexpr char16_t kBoxUsageText[] =
 /// A stage's web address after the report: "{1}" the path, "{2}" the
 /// stage's place on the page, "{3}" the address.
 inline constexpr char16_t kStageAddressText[] = u"{1}: ステージ {2}: {3}";
+/// Standard error on a terminal while stages are solved, rewritten in
+/// place: "{1}" the stages decided, "{2}" all to solve.
+inline constexpr char16_t kProgressText[] = u"{1} / {2} ステージ…";
 inline constexpr char16_t kCannotWriteOutputText[] = u"quarnel-check: 標準出力に書きこめません";
 
 }  // namespace quarnel

@@ -68,6 +68,9 @@ struct Finding {
   size_t stage = 0;
   size_t row = 0;
   size_t column = 0;
+  // A stage's verdict still to come: its place among the stages being
+  // solved, from 1; 0 for a finding that is final.
+  size_t pending = 0;
 };
 
 /// The finding of `kind` on `line`, its text filled from the table with

@@ -1,5 +1,8 @@
 #include "check/markup_scanner.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace quarnel {
 namespace {
 
@@ -113,6 +116,98 @@ void MarkupScanner::EndTag() {
   } else {
     state_ = State::Text;
   }
+}
+
+namespace {
+
+bool IsTitleTag(std::u16string_view name) {
+  return std::find(std::begin(kTitleTags), std::end(kTitleTags), name) != std::end(kTitleTags);
+}
+
+// Whether an attribute value runs script when followed: "javascript:",
+// letter case, blanks and control characters aside, as browsers read it.
+bool IsScriptValue(std::u16string_view value) {
+  constexpr std::u16string_view kScheme = u"javascript:";
+  size_t k = 0;
+  for (char16_t c : value) {
+    if (c <= u' ') continue;
+    if (LowerAscii(c) != kScheme[k]) return false;
+    if (++k == kScheme.size()) return true;
+  }
+  return false;
+}
+
+// Reads the tag whose "<" is at `at`: its lower-case name, whether it is an
+// end tag, and the index past its ">". False when it is no sound tag.
+struct Tag {
+  std::u16string name;
+  bool end = false;
+  size_t next = 0;
+};
+bool ReadTag(std::u16string_view s, size_t at, Tag* tag) {
+  size_t i = at + 1;
+  tag->end = i < s.size() && s[i] == u'/';
+  if (tag->end) ++i;
+  tag->name.clear();
+  while (i < s.size() && (IsLetter(s[i]) || (s[i] >= u'0' && s[i] <= u'9'))) {
+    tag->name.push_back(LowerAscii(s[i++]));
+  }
+  if (tag->name.empty() || !IsLetter(tag->name[0])) return false;
+  while (true) {
+    while (i < s.size() && IsSpace(s[i])) ++i;
+    if (i == s.size()) return false;
+    if (s[i] == u'>') break;
+    // "/>" closes only a tag without content.
+    if (s[i] == u'/' && i + 1 < s.size() && s[i + 1] == u'>' && !tag->end && tag->name == u"br") {
+      ++i;
+      break;
+    }
+    if (tag->end) return false;
+    size_t name = i;
+    while (i < s.size() && !IsSpace(s[i]) && s[i] != u'>' && s[i] != u'/' && s[i] != u'=' &&
+           s[i] != u'"' && s[i] != u'\'' && s[i] != u'<') {
+      ++i;
+    }
+    if (i == name) return false;
+    if (i - name >= 2 && LowerAscii(s[name]) == u'o' && LowerAscii(s[name + 1]) == u'n') return false;
+    while (i < s.size() && IsSpace(s[i])) ++i;
+    if (i == s.size() || s[i] != u'=') continue;
+    ++i;
+    while (i < s.size() && IsSpace(s[i])) ++i;
+    if (i == s.size()) return false;
+    size_t value = i, value_end;
+    if (s[i] == u'"' || s[i] == u'\'') {
+      value_end = s.find(s[i], i + 1);
+      if (value_end == std::u16string_view::npos) return false;
+      ++value;
+      i = value_end + 1;
+    } else {
+      while (i < s.size() && !IsSpace(s[i]) && s[i] != u'>') ++i;
+      value_end = i;
+    }
+    if (IsScriptValue(s.substr(value, value_end - value))) return false;
+  }
+  tag->next = i + 1;
+  return true;
+}
+
+}  // namespace
+
+size_t TitleMarkupFault(std::u16string_view title) {
+  // The "<" of each tag still open, with its name.
+  std::vector<std::pair<size_t, std::u16string>> open;
+  Tag tag;
+  for (size_t i = title.find(u'<'); i != std::u16string_view::npos; i = title.find(u'<', i)) {
+    if (!ReadTag(title, i, &tag) || !IsTitleTag(tag.name)) return i;
+    if (tag.end) {
+      if (open.empty() || open.back().second != tag.name) return i;
+      open.pop_back();
+    } else if (tag.name != u"br") {
+      open.emplace_back(i, tag.name);
+    }
+    i = tag.next;
+  }
+  return open.empty() ? std::u16string_view::npos : open.front().first;
 }
 
 }  // namespace quarnel

@@ -40,6 +40,17 @@ class MarkupScanner {
   char16_t quote_ = u'"';
 };
 
+/// The tags a stage's title may hold: inline text markup.
+inline constexpr std::u16string_view kTitleTags[] = {
+    u"b", u"i", u"em", u"strong", u"small", u"sub", u"sup", u"ruby", u"rt", u"rp", u"span", u"br"};
+
+/// Where the markup of a title goes wrong: the index of the "<" of the
+/// first tag that is not one of kTitleTags, is not closed (by ">", and
+/// by its end tag, "br" aside), closes another tag than the one open, or
+/// has an attribute with script ("on…=", a "javascript:" value); or of a
+/// "<" that starts no tag. npos when the markup is well formed.
+size_t TitleMarkupFault(std::u16string_view title);
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_CHECK_MARKUP_SCANNER_H_

@@ -72,5 +72,46 @@ TEST(MarkupScanner, StepsAlwaysMoveOnAndEndAtTheLineEnd) {
   EXPECT_LE(steps, line.size());
 }
 
+TEST(TitleMarkupFault, AcceptsWellFormedTitleTagsOnly) {
+  constexpr size_t kNone = std::u16string_view::npos;
+  struct Case { std::u16string_view title; size_t fault; };
+  const Case cases[] = {
+      // Allowed: every title tag, nested, with harmless attributes, any case.
+      {u"<b>1</b> <i>2</i> <em>3</em> <strong>4</strong> <small>5</small>", kNone},
+      {u"H<sub>2</sub>O x<sup>2</sup> <br> <br/> <BR />", kNone},
+      {u"<ruby>漢<rp>(</rp><rt>かん</rt><rp>)</rp></ruby>", kNone},
+      {u"<span class=\"a\" title='x > y' lang=ja>t</span>", kNone},
+      {u"<B>bold</b>", kNone},
+      {u"no markup", kNone},
+      // Unknown tags.
+      {u"<script>x</script>", 0},
+      {u"ok <div>x</div>", 3},
+      {u"<b>x</b><img src=a>", 8},
+      // Unclosed: no ">", no end tag, crossed or stray end tags.
+      {u"<b", 0},
+      {u"a<b>x", 1},
+      {u"<b><i>x</b></i>", 7},
+      {u"x</b>", 1},
+      {u"<span class=\"a>t</span>", 0},
+      {u"<i/>", 0},
+      // A "<" that starts no tag.
+      {u"1 < 2", 2},
+      {u"a<", 1},
+      {u"<!-- c -->", 0},
+      {u"<3", 0},
+      // Script in an attribute.
+      {u"<b onclick=\"f()\">x</b>", 0},
+      {u"<span ONMOUSEOVER=f>x</span>", 0},
+      {u"<span title=\" JavaScript:f()\">x</span>", 0},
+      {u"<span title=java\tscript:f>x</span>", kNone},  // unquoted: the tab ends the value
+      {u"<span title=\"java\tscript:f\">x</span>", 0},
+      {u"<span one=1>x</span>", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.title.begin(), c.title.end()));
+    EXPECT_EQ(TitleMarkupFault(c.title), c.fault);
+  }
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "check/check_messages.h"
+#include "check/markup_scanner.h"
+#include "check/stage_repair.h"
+#include "text/code_points.h"
 #include "text/gtstr.h"
 #include "text/lines.h"
 #include "text/width.h"
@@ -97,6 +103,68 @@ std::u16string Shown(std::u16string_view c) {
   return code;
 }
 
+// "4 行 4 列の 3、4 行 5 列の 3" and what they do: the clues that cannot
+// hold together, at most kMostCoreClues of them listed.
+std::u16string CoreText(const Board& board, const std::optional<std::vector<int>>& core) {
+  if (!core || core->empty()) return kNoCoreText;
+  std::u16string list;
+  for (size_t i = 0; i < core->size() && i < kMostCoreClues; ++i) {
+    const int cell = (*core)[i];
+    if (i > 0) list += kClueJoin;
+    list += FillText(kClueText, {Number(static_cast<size_t>(cell / board.width) + 1),
+                                 Number(static_cast<size_t>(cell % board.width) + 1),
+                                 Number(static_cast<size_t>(board.clues[cell]))});
+  }
+  if (core->size() == 1) return FillText(kLoneCoreText, {list});
+  if (core->size() <= kMostCoreClues) return FillText(kCoreText, {list});
+  return FillText(kLongCoreText, {list, Number(core->size())});
+}
+
+std::u16string RepairText(const Board& board, const Repair& repair) {
+  if (repair.cell < 0) return kNoRepairText;
+  return FillText(repair.unique ? kRepairText : kPartRepairText,
+                  {Number(static_cast<size_t>(repair.cell / board.width) + 1),
+                   Number(static_cast<size_t>(repair.cell % board.width) + 1),
+                   Number(static_cast<size_t>(repair.clue))});
+}
+
+// What is found about a solved stage: nothing when it has one solution.
+// For none, the clues that cannot hold together; for several, a clue that
+// makes the solution unique: each searched for within a budget of its own.
+std::optional<Finding> VerdictFinding(const StageSolve& stage, const Verdict& verdict,
+                                      const SolveBudget& budget) {
+  const std::u16string number = Number(stage.stage);
+  const auto deadline = std::chrono::steady_clock::now() + budget.time;
+  std::optional<Finding> finding;
+  switch (verdict.outcome) {
+    case Verdict::Outcome::Unique:
+      return std::nullopt;
+    case Verdict::Outcome::Several: {
+      const CellSide side =
+          SideOfEdge(stage.board, DifferenceBesideOpenCell(stage.board, verdict));
+      finding = MakeFinding(
+          FindingKind::SeveralSolutions, stage.title_line,
+          {number, stage.title,
+           FillText(kCellSideText, {Number(side.row), Number(side.column), SideWord(side.side)}),
+           RepairText(stage.board, UniqueRepair(stage.board, verdict, deadline))});
+      finding->row = side.row;
+      finding->column = side.column;
+      break;
+    }
+    case Verdict::Outcome::None:
+      finding = MakeFinding(FindingKind::NoSolution, stage.title_line,
+                            {number, stage.title,
+                             CoreText(stage.board, ConflictingClues(stage.board, deadline))});
+      break;
+    case Verdict::Outcome::Undetermined:
+      finding = MakeFinding(FindingKind::SolveUndetermined, stage.title_line,
+                            {number, stage.title, SecondsText(budget.time)});
+      break;
+  }
+  finding->stage = stage.stage;
+  return finding;
+}
+
 // One stage as the file lays it out: all that a check of a whole stage
 // (its title, its grid as the renderer gets it) needs, handed to each such
 // check when the stage is complete.
@@ -108,7 +176,7 @@ struct StageLines {
 
 class StageChecker {
  public:
-  StageChecker(Lines lines, const SolveBudget* solve) : lines_(lines), solve_(solve) {}
+  StageChecker(Lines lines, bool solve) : lines_(lines), solve_(solve) {}
 
   StageFileCheck Run() {
     for (size_t i = 0; i < lines_.size(); ++i) {
@@ -136,8 +204,7 @@ class StageChecker {
       if (IsSeparator(lines_[i])) continue;
       if (auto kind = FalseSeparator(lines_[i])) findings_.push_back(MakeFinding(*kind, i + 1));
     }
-    return {count_, unique_count_, SortedByLine(std::move(findings_), lines_.size()),
-            std::move(levels_)};
+    return {count_, 0, SortedByLine(std::move(findings_), lines_.size()), std::move(solves_), {}};
   }
 
  private:
@@ -160,7 +227,7 @@ class StageChecker {
         findings_.back().stage = stage_.number;
       } else {
         size_t width = CheckGrid();
-        if (solve_ != nullptr) Solve(width);
+        if (solve_) Solve(width);
       }
     }
     previous_separator_ = separator_line;
@@ -193,25 +260,26 @@ class StageChecker {
                                       {Number(stage_.number)}));
       findings_.back().stage = stage_.number;
     }
-    size_t less = title.find(u'<');
-    if (less != std::u16string_view::npos) {
-      findings_.push_back(
-          MakeFinding(FindingKind::TitleLessThan, stage_.title_line, {Number(less + 1)}));
+    // Markup in a title is markup: only a tag that can break the page is found.
+    size_t fault = TitleMarkupFault(title);
+    if (fault != std::u16string_view::npos) {
+      findings_.push_back(MakeFinding(FindingKind::TitleLessThan, stage_.title_line,
+                                      {Number(CharacterCount(title, fault) + 1)}));
       findings_.back().stage = stage_.number;
     }
     for (size_t i = title.find(u'&'); i != std::u16string_view::npos; i = title.find(u'&', i + 1)) {
       if (!StartsReference(title, i)) {
-        findings_.push_back(
-            MakeFinding(FindingKind::TitleAmpersand, stage_.title_line, {Number(i + 1)}));
+        findings_.push_back(MakeFinding(FindingKind::TitleAmpersand, stage_.title_line,
+                                        {Number(CharacterCount(title, i) + 1)}));
         findings_.back().stage = stage_.number;
         break;
       }
     }
   }
 
-  // Solves the stage's grid, `width` cells wide, as the page draws it: the
-  // rows folded to half width, as the renderer gets them, cut into grid
-  // lines again. A grid too large to solve is not copied.
+  // Queues the stage's grid, `width` cells wide, to be solved as the page
+  // draws it: the rows as the renderer gets them, cut into grid lines
+  // again. A grid too large to solve is not copied.
   void Solve(size_t width) {
     const unsigned long long height = stage_.rows.size();
     if (width > 0 && height > kMaxSolvedCells / width) {
@@ -224,46 +292,17 @@ class StageChecker {
     std::u16string body;
     for (size_t index : stage_.rows) {
       if (!body.empty()) body += u"\r\n";
-      AppendHalfWidth(lines_[index], &body);
+      AppendGridCells(lines_[index], &body);
     }
-    const Board board = BoardFromLines(GridLines(body));
-    // Deduction is sound: what it settles needs no search.
-    const Deduction deduction = Deduce(board);
-    StageLevel level{stage_.number, std::u16string(Title()), RatingOf(deduction), deduction.uses};
-    Verdict verdict;
-    if (deduction.outcome == Deduction::Outcome::Solved) {
-      verdict.outcome = Verdict::Outcome::Unique;
-    } else if (deduction.outcome == Deduction::Outcome::Contradiction) {
-      verdict.outcome = Verdict::Outcome::None;
-    } else {
-      verdict = quarnel::Solve(board, *solve_);
-    }
-    if (verdict.outcome != Verdict::Outcome::Unique) level.rating = {};
-    levels_.push_back(std::move(level));
-    switch (verdict.outcome) {
-      case Verdict::Outcome::Unique:
-        ++unique_count_;
-        break;
-      case Verdict::Outcome::Several: {
-        const CellSide side = SideOfEdge(board, verdict.difference);
-        Finding finding = MakeFinding(
-            FindingKind::SeveralSolutions, stage_.title_line,
-            {Number(stage_.number), Title(),
-             FillText(kCellSideText, {Number(side.row), Number(side.column), SideWord(side.side)})});
-        finding.row = side.row;
-        finding.column = side.column;
-        AddStageFinding(std::move(finding));
-        break;
-      }
-      case Verdict::Outcome::None:
-        AddStageFinding(MakeFinding(FindingKind::NoSolution, stage_.title_line,
-                                    {Number(stage_.number), Title()}));
-        break;
-      case Verdict::Outcome::Undetermined:
-        AddStageFinding(MakeFinding(FindingKind::SolveUndetermined, stage_.title_line,
-                                    {Number(stage_.number), Title(), SecondsText(solve_->time)}));
-        break;
-    }
+    StageSolve stage;
+    stage.stage = stage_.number;
+    stage.title_line = stage_.title_line;
+    stage.title = Title();
+    stage.board = BoardFromLines(GridLines(body));
+    solves_.push_back(std::move(stage));
+    Finding pending{FindingKind::SolveUndetermined, Finding::Severity::Warning, stage_.title_line, {}};
+    pending.pending = solves_.size();
+    AddStageFinding(std::move(pending));
   }
 
   void AddStageFinding(Finding finding) {
@@ -312,14 +351,23 @@ class StageChecker {
     size_t cells = 0, blank_count = 0, first_cell = 0;
     std::u16string first_text;
     for (size_t i = 0; i < line.size(); ++i) {
+      // A character outside the basic plane is one cell, and shows whole.
+      size_t first = i;
+      CodePointAt(line, &i);
+      if (i > first) {
+        ++cells;
+        if (blank_count++ == 0) {
+          first_cell = cells;
+          first_text = std::u16string(line.substr(first, 2));
+        }
+        continue;
+      }
       for (char16_t cell : CellsOf(line[i])) {
         ++cells;
         if (IsCellCharacter(cell)) continue;
         if (blank_count++ == 0) {
           first_cell = cells;
-          // A character outside the basic plane shows whole.
-          bool pair = line[i] >= 0xD800 && line[i] <= 0xDBFF && i + 1 < line.size();
-          first_text = Shown(line.substr(i, pair ? 2 : 1));
+          first_text = Shown(line.substr(i, 1));
         }
       }
     }
@@ -339,12 +387,11 @@ class StageChecker {
   }
 
   Lines lines_;
-  const SolveBudget* solve_;
+  bool solve_;
   std::vector<Finding> findings_;
-  std::vector<StageLevel> levels_;
+  std::vector<StageSolve> solves_;
   StageLines stage_;
   size_t count_ = 0;
-  size_t unique_count_ = 0;
   size_t previous_separator_ = 0;
 };
 
@@ -360,8 +407,83 @@ CellSide SideOfEdge(const Board& board, EdgePlace place) {
   return {row + 1, column, CellSide::Side::Right};
 }
 
-StageFileCheck CheckStageLines(Lines lines, const SolveBudget* solve) {
+StageFileCheck CheckStageLinesUnsolved(Lines lines, bool solve) {
   return StageChecker(lines, solve).Run();
+}
+
+StageFileCheck CheckStageLines(Lines lines, const SolveBudget* solve) {
+  StageFileCheck check = CheckStageLinesUnsolved(lines, solve != nullptr);
+  if (solve != nullptr) SolveStages(check.solves, *solve, 0, [](size_t) {});
+  std::vector<Finding> findings;
+  for (Finding& finding : check.findings) {
+    if (ResolvePending(check.solves, &finding)) findings.push_back(std::move(finding));
+  }
+  check.findings = std::move(findings);
+  for (const StageSolve& stage : check.solves) {
+    check.unique_count += stage.unique ? 1 : 0;
+    check.levels.push_back(stage.level);
+  }
+  return check;
+}
+
+bool ResolvePending(const std::vector<StageSolve>& solves, Finding* finding) {
+  if (finding->pending == 0) return true;
+  const StageSolve& stage = solves[finding->pending - 1];
+  if (!stage.finding) return false;
+  *finding = *stage.finding;
+  return true;
+}
+
+void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, unsigned threads,
+                 const std::function<void(size_t decided)>& decided) {
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  threads = static_cast<unsigned>(std::min<size_t>(threads, solves.size()));
+  std::mutex mutex;
+  std::condition_variable changed;
+  size_t next = 0, done = 0;
+  auto work = [&]() {
+    while (true) {
+      size_t i;
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (next == solves.size()) return;
+        i = next++;
+      }
+      StageSolve& stage = solves[i];
+      // Deduction is sound: what it settles needs no search.
+      const Deduction deduction = Deduce(stage.board);
+      StageLevel level{stage.stage, stage.title, RatingOf(deduction), deduction.uses};
+      Verdict verdict;
+      if (deduction.outcome == Deduction::Outcome::Solved) {
+        verdict.outcome = Verdict::Outcome::Unique;
+      } else if (deduction.outcome == Deduction::Outcome::Contradiction) {
+        verdict.outcome = Verdict::Outcome::None;
+      } else {
+        verdict = Solve(stage.board, budget);
+      }
+      if (verdict.outcome != Verdict::Outcome::Unique) level.rating = {};
+      std::optional<Finding> finding = VerdictFinding(stage, verdict, budget);
+      std::lock_guard<std::mutex> lock(mutex);
+      stage.unique = verdict.outcome == Verdict::Outcome::Unique;
+      stage.level = std::move(level);
+      stage.finding = std::move(finding);
+      stage.decided = true;
+      ++done;
+      changed.notify_one();
+    }
+  };
+  std::vector<std::thread> workers;
+  for (unsigned t = 0; t < threads; ++t) workers.emplace_back(work);
+  size_t told = 0;
+  while (told < solves.size()) {
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return done > told; });
+      told = done;
+    }
+    decided(told);
+  }
+  for (std::thread& worker : workers) worker.join();
 }
 
 }  // namespace quarnel

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <span>
 #include <string_view>
@@ -24,11 +26,27 @@ struct StageLevel {
   std::array<long long, kTechniqueCount> uses{};
 };
 
+/// A stage to be solved, as the page draws it, and once solved, what is
+/// found about it.
+struct StageSolve {
+  size_t stage = 0;       // its place on the page, from 1
+  size_t title_line = 0;  // from 1
+  std::u16string title;
+  Board board;
+  bool decided = false;
+  bool unique = false;
+  std::optional<Finding> finding;  // for several solutions, none, or undetermined
+  StageLevel level;  // its rating, once decided
+};
+
 /// What the check of a stage file's lines found.
 struct StageFileCheck {
   size_t stage_count = 0;  // the stages Quarnel puts on the page, empty ones included
   size_t unique_count = 0;  // when solved: the stages with exactly one solution
   std::vector<Finding> findings;  // by line
+  /// Of CheckStageLinesUnsolved: the stages to solve, whose verdicts the
+  /// findings hold as pending ones, in stage order.
+  std::vector<StageSolve> solves;
   std::vector<StageLevel> levels;  // when solved: each stage solved, in order
 };
 
@@ -66,6 +84,23 @@ CellSide SideOfEdge(const Board& board, EdgePlace place);
 /// rest are searched. Each stage solved gets its StageLevel.
 StageFileCheck CheckStageLines(std::span<const std::u16string_view> lines,
                                const SolveBudget* solve = nullptr);
+
+/// The findings of CheckStageLines but for the stages' verdicts: with
+/// `solve`, each stage that has a grid and is not too large is in `solves`,
+/// and a finding with `pending` set stands where its verdict goes.
+StageFileCheck CheckStageLinesUnsolved(std::span<const std::u16string_view> lines, bool solve);
+
+/// Solves `solves` on `threads` threads (0: one per core) within `budget`
+/// each. The calling thread waits; after each stage is decided it calls
+/// `decided` with the count decided so far, and each stage's verdict is
+/// in place before `decided` counts it. The verdicts are those of one
+/// thread: each stage is solved alone.
+void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, unsigned threads,
+                 const std::function<void(size_t decided)>& decided);
+
+/// Puts the decided verdict of the pending finding `finding` in its place:
+/// false when the stage has exactly one solution, which is no finding.
+bool ResolvePending(const std::vector<StageSolve>& solves, Finding* finding);
 
 }  // namespace quarnel
 

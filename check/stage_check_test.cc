@@ -74,6 +74,8 @@ TEST(StageCheck, FindsWhatQuarnelReadsOtherwiseThanMeant) {
       {{u"T", u"01", u" *", u"U", u"12"}, 1,
        {{K::IndentedSeparator, 3}, {K::BlankCell, 4}, {K::RaggedRows, 4}}},
       {{u"a<b & c", u"01"}, 1, {{K::TitleLessThan, 1}, {K::TitleAmpersand, 1}}},
+      // Well-formed markup of a title's tags is no finding.
+      {{u"<b>強</b><ruby>漢<rp>(</rp><rt>かん</rt><rp>)</rp></ruby><br/>", u"01"}, 1, {}},
       {{u"&amp; &#38; &#x26; &copy;", u"01"}, 1, {}},
       {{u"&amp &#; &#x;", u"01"}, 1, {{K::TitleAmpersand, 1}}},
   };
@@ -91,7 +93,7 @@ TEST(StageCheck, FindsWhatQuarnelReadsOtherwiseThanMeant) {
 }
 
 TEST(StageCheck, NamesTheCellsTheRowsAndTheWidestRow) {
-  std::vector<std::u16string> lines = {u"T", u"01", u"ガx𝟘3", u"0", u"", u""};
+  std::vector<std::u16string> lines = {u"T", u"01", u"ガx𝟘3🌸", u"0", u"", u""};
   Lines views(lines.begin(), lines.end());
   std::vector<Finding> findings = CheckStageLines(views).findings;
   ASSERT_EQ(findings.size(), 3u);
@@ -99,7 +101,8 @@ TEST(StageCheck, NamesTheCellsTheRowsAndTheWidestRow) {
   EXPECT_EQ(findings[0].kind, K::RaggedRows);
   EXPECT_EQ(findings[0].line, 2u);
   EXPECT_NE(findings[0].text.find(u"いちばん長い 3 行目（6 マス）に合わせて、短い 2 行は"), std::u16string::npos);
-  // ガ folds to two cells, 𝟘 is two code units: five blank cells from 1.
+  // ガ folds to two cells; 𝟘 and 🌸, two code units each, are a cell each:
+  // five blank cells from 1.
   EXPECT_EQ(findings[1].kind, K::BlankCells);
   EXPECT_EQ(findings[1].column, 1u);
   EXPECT_EQ(findings[1].row, 2u);
@@ -110,6 +113,25 @@ TEST(StageCheck, NamesTheCellsTheRowsAndTheWidestRow) {
 }
 
 // ---- Each stage as a loop puzzle ------------------------------------------
+
+TEST(StageCheck, CountsACharacterBeyondTheBasicPlaneAsOneColumn) {
+  struct Case { std::u16string title; K kind; const char16_t* column; };
+  const Case cases[] = {
+      {u"🌸<q>", K::TitleLessThan, u"題名の 2 文字目"},
+      {u"あ<q>", K::TitleLessThan, u"題名の 2 文字目"},
+      {u"🌸🌸 & x", K::TitleAmpersand, u"題名の 4 文字目"},
+      {u"<b>🌸</b><i>", K::TitleLessThan, u"題名の 9 文字目"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.title.begin(), c.title.end()));
+    std::vector<std::u16string> lines = {c.title, u"01"};
+    Lines views(lines.begin(), lines.end());
+    std::vector<Finding> findings = CheckStageLines(views).findings;
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].kind, c.kind);
+    EXPECT_NE(findings[0].text.find(c.column), std::u16string::npos);
+  }
+}
 
 TEST(StageCheck, SolvesEachStageWithAGridAsThePageDrawsIt) {
   const SolveBudget enough;

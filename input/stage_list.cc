@@ -25,7 +25,7 @@ void ParseStages(std::span<const std::u16string_view> lines, StageList* stages) 
       title = line;
     } else {
       if (!body.empty()) body += u"\r\n";
-      AppendHalfWidth(line, &body);
+      AppendGridCells(line, &body);
     }
   }
   if (!body.empty()) complete();

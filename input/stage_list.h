@@ -13,8 +13,8 @@
 
 namespace quarnel {
 
-/// One stage: the title as read, one U+0000, then the grid lines folded to
-/// half-width and joined with CR LF.
+/// One stage: the title as read, one U+0000, then the grid lines' cells
+/// (AppendGridCells: half-width, one code unit a cell) joined with CR LF.
 using StageRecord = std::u16string;
 
 /// The stages in file order; position 1 is element 0.

@@ -29,4 +29,13 @@ void AppendCharacterReferenceAt(std::u16string_view text, size_t* i, std::string
   AppendCharacterReference(IsSurrogate(c) ? 0xFFFD : c, bytes);
 }
 
+size_t CharacterCount(std::u16string_view text, size_t end) {
+  size_t count = 0;
+  for (size_t i = 0; i < end && i < text.size(); ++i) {
+    CodePointAt(text, &i);
+    ++count;
+  }
+  return count;
+}
+
 }  // namespace quarnel

@@ -14,6 +14,10 @@ inline bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 /// itself.
 char32_t CodePointAt(std::u16string_view text, size_t* i);
 
+/// The characters among the first `end` code units of `text`, as a reader
+/// counts them: a surrogate pair counts once.
+size_t CharacterCount(std::u16string_view text, size_t end);
+
 /// Appends the decimal character reference of `code_point` ("&#233;").
 void AppendCharacterReference(char32_t code_point, std::string* bytes);
 

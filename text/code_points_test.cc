@@ -30,5 +30,13 @@ TEST(AppendCharacterReferenceAt, TakesAPairAsOneCharacterAndAnUnpairedHalfAsFFFD
   }
 }
 
+TEST(CharacterCount, CountsAPairOnce) {
+  EXPECT_EQ(CharacterCount(u"🌸<b>", 2), 1u);
+  EXPECT_EQ(CharacterCount(u"あ<b>", 1), 1u);
+  EXPECT_EQ(CharacterCount(u"a🌸b🌸", 6), 4u);
+  EXPECT_EQ(CharacterCount(u"\xDE00\xD83D", 2), 2u);  // unpaired halves count each
+  EXPECT_EQ(CharacterCount(u"ab", 9), 2u);
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -1,5 +1,7 @@
 #include "text/width.h"
 
+#include "text/code_points.h"
+
 #include <array>
 #include <cstdint>
 
@@ -94,6 +96,20 @@ void AppendHalfWidth(std::u16string_view s, std::u16string* out) {
       result.push_back(c);
     }
   }
+}
+
+void AppendGridCells(std::u16string_view s, std::u16string* out) {
+  size_t start = out->size();
+  AppendHalfWidth(s, out);
+  // Folding keeps surrogates as they are, so the pairs are joined afterwards.
+  std::u16string& cells = *out;
+  size_t kept = start;
+  for (size_t i = start; i < cells.size(); ++i) {
+    size_t first = i;
+    CodePointAt(cells, &i);
+    cells[kept++] = i > first ? u'\uFFFD' : cells[i];
+  }
+  cells.resize(kept);
 }
 
 std::u16string ToFullWidth(std::u16string_view s) {

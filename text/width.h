@@ -1,6 +1,7 @@
 #ifndef QUARNEL_TEXT_WIDTH_H_
 #define QUARNEL_TEXT_WIDTH_H_
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,12 @@ std::u16string ToHalfWidth(std::u16string_view s);
 
 /// Appends the half-width form of `s` to `out`, as ToHalfWidth gives it.
 void AppendHalfWidth(std::u16string_view s, std::u16string* out);
+
+/// Appends the cells of grid line `s` to `out`, one code unit per cell:
+/// its half-width form, with a character beyond U+FFFF (a surrogate pair)
+/// as one U+FFFD, since a cell is read only for its value and such a
+/// character makes one cell, as it is one character on the screen.
+void AppendGridCells(std::u16string_view s, std::u16string* out);
 
 /// The full-width form of `s`: ASCII U+0021..U+007E become U+FF01..U+FF5E, a
 /// blank becomes the ideographic space and half-width katakana become their

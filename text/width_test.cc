@@ -34,6 +34,23 @@ TEST(ToHalfWidth, FoldsFullWidthForms) {
   }
 }
 
+TEST(AppendGridCells, MakesOneCellOfEachCharacterBeyondTheBasicPlane) {
+  struct Case { std::u16string from, want; };
+  const Case cases[] = {
+      {u"0🌸1", u"0\uFFFD1"},
+      {u"🌸🌸", u"\uFFFD\uFFFD"},
+      {u"２ガ𝟘", u"2ｶﾞ\uFFFD"},
+      {u"\xD83D" u"1\xDE00", u"\xD83D" u"1\xDE00"},  // unpaired halves stay, a cell each
+      {u"0123", u"0123"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(testing::Message() << "case " << i);
+    std::u16string cells = u"🌸\r\n";  // what is already there is kept
+    AppendGridCells(cases[i].from, &cells);
+    EXPECT_EQ(cells, u"🌸\r\n" + cases[i].want);
+  }
+}
+
 TEST(ToFullWidth, WidensAsciiSpaceAndKana) {
   struct Case { std::u16string from, want; };
   const Case cases[] = {

@@ -1,0 +1,177 @@
+#include "check/stage_repair.h"
+
+#include <algorithm>
+
+namespace quarnel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The board's loops as far as the clues of `cells` go: whether one exists,
+// and one of them in `loop`; nullopt when the deadline came first.
+std::optional<bool> HasLoop(const Board& board, const std::vector<int>& cells,
+                            Clock::time_point deadline, std::vector<bool>* loop) {
+  Board part = Board::Empty(board.width, board.height);
+  for (int cell : cells) part.clues[cell] = board.clues[cell];
+  const Clock::time_point now = Clock::now();
+  if (now >= deadline) return std::nullopt;
+  const Verdict verdict = Solve(part, SolveBudget{deadline - now});
+  if (verdict.outcome == Verdict::Outcome::Undetermined) return std::nullopt;
+  if (verdict.outcome == Verdict::Outcome::None) return false;
+  *loop = verdict.solution;
+  return true;
+}
+
+}  // namespace
+
+int SidesOn(const Board& board, const std::vector<bool>& edges, int cell) {
+  const int row = cell / board.width, column = cell % board.width;
+  return edges[board.HorizontalEdge(row, column)] + edges[board.HorizontalEdge(row + 1, column)] +
+         edges[board.VerticalEdge(row, column)] + edges[board.VerticalEdge(row, column + 1)];
+}
+
+std::optional<std::vector<int>> ConflictingClues(const Board& board, Clock::time_point deadline) {
+  // Without cells there is no loop, whatever the clues; with cells, a loop
+  // around any one of them keeps a board without clues.
+  if (board.width == 0 || board.height == 0) return std::vector<int>();
+  std::vector<int> candidates, necessary;
+  for (int cell = 0; cell < static_cast<int>(board.clues.size()); ++cell) {
+    if (board.clues[cell] != Board::kNoClue) candidates.push_back(cell);
+  }
+  // Deletion in chunks: a chunk whose clues the rest can do without is
+  // dropped whole; one that cannot is halved. A loop that keeps all but one
+  // clue of the chunk shows that clue is needed by every subset of what is
+  // left, so it is kept at once.
+  size_t chunk = std::max<size_t>(1, candidates.size() / 2);
+  std::vector<int> rest;
+  std::vector<bool> loop;
+  while (!candidates.empty()) {
+    chunk = std::min(chunk, candidates.size());
+    rest = necessary;
+    rest.insert(rest.end(), candidates.begin() + static_cast<long>(chunk), candidates.end());
+    std::optional<bool> has = HasLoop(board, rest, deadline, &loop);
+    if (!has) return std::nullopt;
+    if (!*has) {
+      candidates.erase(candidates.begin(), candidates.begin() + static_cast<long>(chunk));
+      continue;
+    }
+    std::vector<int> broken;
+    for (size_t i = 0; i < chunk; ++i) {
+      if (SidesOn(board, loop, candidates[i]) != board.clues[candidates[i]]) {
+        broken.push_back(static_cast<int>(i));
+      }
+    }
+    if (broken.size() == 1) {
+      necessary.push_back(candidates[broken[0]]);
+      candidates.erase(candidates.begin() + broken[0]);
+      chunk = std::max<size_t>(1, candidates.size() / 2);
+    } else {
+      chunk = std::max<size_t>(1, chunk / 2);
+    }
+  }
+  std::sort(necessary.begin(), necessary.end());
+  return necessary;
+}
+
+Repair UniqueRepair(const Board& board, const Verdict& several, Clock::time_point deadline) {
+  // The loops found so far and their count at each cell. A clue (cell,
+  // digit) can leave one loop only if at most one loop found has that
+  // count there: so a clue is taken from a loop at a cell where it differs
+  // from every other loop found, and each try that still leaves several
+  // brings two more loops, which rule more clues out.
+  std::vector<std::vector<bool>> loops = {several.solution, several.other};
+  std::vector<std::vector<signed char>> counts;
+  auto count_loop = [&](const std::vector<bool>& loop) {
+    std::vector<signed char> sides(board.clues.size());
+    for (size_t cell = 0; cell < sides.size(); ++cell) {
+      sides[cell] = static_cast<signed char>(SidesOn(board, loop, static_cast<int>(cell)));
+    }
+    counts.push_back(std::move(sides));
+  };
+  for (const std::vector<bool>& loop : loops) count_loop(loop);
+  auto alone = [&](size_t cell, signed char digit) {
+    size_t same = 0;
+    for (const std::vector<signed char>& sides : counts) same += sides[cell] == digit ? 1 : 0;
+    return same == 1;
+  };
+  // Clues that leave no loop at all.
+  std::vector<bool> no_loop(board.clues.size() * 4);
+  // Once no loop found has a count of its own anywhere, a clue that no loop
+  // found has: the loop it leaves, if one, is not among them. Cells where
+  // the loops found differ come first.
+  auto unseen = [&](bool differing, size_t* cell, int* clue) {
+    for (*cell = 0; *cell < board.clues.size(); ++*cell) {
+      if (board.clues[*cell] != Board::kNoClue) continue;
+      bool differ = false;
+      for (const std::vector<signed char>& sides : counts) differ |= sides[*cell] != counts[0][*cell];
+      if (differ != differing) continue;
+      for (*clue = 0; *clue < 4; ++*clue) {
+        bool seen = no_loop[*cell * 4 + *clue];
+        for (const std::vector<signed char>& sides : counts) seen |= sides[*cell] == *clue;
+        if (!seen) return true;
+      }
+    }
+    return false;
+  };
+  Repair repair;
+  Board tried = board;
+  while (true) {
+    // The first clue not yet ruled out, from the loops in the order found.
+    size_t from = 0, cell = 0;
+    int clue = 0;
+    bool found = false;
+    for (from = 0; from < loops.size() && !found; ++from) {
+      for (cell = 0; cell < board.clues.size(); ++cell) {
+        if (board.clues[cell] == Board::kNoClue && alone(cell, counts[from][cell])) {
+          found = true;
+          break;
+        }
+      }
+    }
+    const std::vector<bool>* known = nullptr;
+    if (found) {
+      --from;
+      clue = counts[from][cell];
+      known = &loops[from];
+    } else if (!unseen(true, &cell, &clue) && !unseen(false, &cell, &clue)) {
+      return repair;
+    }
+    // The first clue tried tells the two loops of `several` apart.
+    if (repair.cell < 0) repair = {static_cast<int>(cell), clue, false};
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline) return repair;
+    tried.clues[cell] = static_cast<signed char>(clue);
+    const Verdict verdict = Solve(tried, SolveBudget{deadline - now}, known);
+    tried.clues[cell] = Board::kNoClue;
+    if (verdict.outcome == Verdict::Outcome::Unique) return {static_cast<int>(cell), clue, true};
+    if (verdict.outcome == Verdict::Outcome::None) {
+      no_loop[cell * 4 + static_cast<size_t>(clue)] = true;
+      continue;
+    }
+    if (verdict.outcome != Verdict::Outcome::Several) return repair;
+    for (const std::vector<bool>* loop : {&verdict.solution, &verdict.other}) {
+      if (std::find(loops.begin(), loops.end(), *loop) != loops.end()) continue;
+      loops.push_back(*loop);
+      count_loop(*loop);
+    }
+  }
+}
+
+EdgePlace DifferenceBesideOpenCell(const Board& board, const Verdict& several) {
+  for (size_t edge = 0; edge < several.solution.size(); ++edge) {
+    if (several.solution[edge] == several.other[edge]) continue;
+    const EdgePlace place = PlaceOfEdge(board, static_cast<int>(edge));
+    // The cells on either side of it, those that are on the board.
+    const int row = place.row, column = place.column;
+    const int before_row = place.horizontal ? row - 1 : row;
+    const int before_column = place.horizontal ? column : column - 1;
+    auto open = [&](int r, int c) {
+      return r >= 0 && c >= 0 && r < board.height && c < board.width &&
+             board.Clue(r, c) == Board::kNoClue;
+    };
+    if (open(row, column) || open(before_row, before_column)) return place;
+  }
+  return several.difference;
+}
+
+}  // namespace quarnel
