@@ -161,6 +161,17 @@ inline constexpr char16_t kUsageText[] =
 /// The Windows program's box, for an argument text it does not take.
 inline constexpr char16_t kBoxUsageText[] =
     u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]";
+/// Before the usage, what is wrong with the arguments: "{1}" the value or
+/// the option as given.
+inline constexpr char16_t kSolveSecondsMissingText[] = u"--solve-seconds のあとに秒数がありません";
+inline constexpr char16_t kSolveSecondsNotNumberText[] = u"--solve-seconds の値 {1} は数ではありません";
+inline constexpr char16_t kSolveSecondsNotPositiveText[] =
+    u"--solve-seconds の値 {1} は 0 より大きくありません";
+inline constexpr char16_t kSolveSecondsTooLargeText[] =
+    u"--solve-seconds の値 {1} は 1000000 より大きいので使えません";
+inline constexpr char16_t kUnknownOptionText[] = u"{1} というオプションはありません";
+/// The Windows program checks one file of the kind it is.
+inline constexpr char16_t kBoxOnlyBudgetText[] = u"quarnel-check.exe では {1} は使えません";
 inline constexpr char16_t kCannotWriteOutputText[] = u"quarnel-check: 標準出力に書きこめません";
 
 }  // namespace quarnel
