@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -22,13 +23,15 @@
 int main(int argc, char** argv) {
   using namespace quarnel;
   std::vector<double> seconds;
+  double cpu_seconds = 0;
+  long long work = 0;
   int counts[4] = {};
   int first = 1;
   const bool each = argc > first && std::string(argv[first]) == "-v";
   first += each;
   SolveBudget budget;
   if (argc > first + 1 && std::string(argv[first]) == "-s") {
-    budget.time = std::chrono::seconds(std::atoi(argv[first + 1]));
+    budget = SolveBudgetOfSeconds(std::chrono::seconds(std::atoi(argv[first + 1])));
     first += 2;
   }
   for (int i = first; i < argc; ++i) {
@@ -49,14 +52,17 @@ int main(int argc, char** argv) {
     ParseStages(views, &stages);
     for (const StageRecord& record : stages) {
       const auto begin = std::chrono::steady_clock::now();
+      const std::clock_t cpu_begin = std::clock();
       const Verdict verdict = Solve(BoardFromStage(record), budget);
+      cpu_seconds += static_cast<double>(std::clock() - cpu_begin) / CLOCKS_PER_SEC;
+      work += verdict.work;
       seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
       ++counts[static_cast<int>(verdict.outcome)];
       if (each) {
         const std::string title(record.begin(), std::find(record.begin(), record.end(), u'\0'));
         std::cout << argv[i] << " " << title
                   << ": " << seconds.back() << " s, " << "USNX"[static_cast<int>(verdict.outcome)] << ", "
-                  << verdict.nodes << " nodes\n" << std::flush;
+                  << verdict.nodes << " nodes, " << verdict.work << " work\n" << std::flush;
       }
     }
     std::cout << argv[i] << ": " << stages.size() << " stages\n";
@@ -67,7 +73,10 @@ int main(int argc, char** argv) {
   std::cout << "stages: " << seconds.size() << "  unique: " << counts[0]
             << "  several: " << counts[1] << "  none: " << counts[2]
             << "  undetermined: " << counts[3] << "\n"
-            << "p95: " << seconds[p95] << " s  max: " << seconds.back() << " s\n";
+            << "p95: " << seconds[p95] << " s  max: " << seconds.back() << " s\n"
+            << "work: " << work << " in " << cpu_seconds << " s of processor time, "
+            << static_cast<long long>(work / std::max(cpu_seconds, 1e-9)) << " a second (the budget counts "
+            << kSolveWorkPerSecond << ")\n";
   const bool met = seconds[p95] <= 1 && seconds.back() <= 10 && counts[3] == 0;
   std::cout << "targets (p95 at most 1 s, max at most 10 s, none undetermined): "
             << (met ? "met" : "not met") << "\n";

@@ -92,9 +92,10 @@ void AddReadingFindings(std::string_view file_bytes, const TextFile& file, CodeP
 }
 
 // "--solve-seconds"'s N: digits with a decimal fraction if need be ("5",
-// "5.", ".5", "0.25"), more than 0 and at most kMaxSolveTime; digits past
-// nanoseconds count for nothing, yet a value below a nanosecond still gives
-// one. Without a budget, `*problem` says what is wrong with the value.
+// "5.", ".5", "0.25"), more than 0 and at most kMaxSolveTime, as work at
+// the fixed rate; digits past nanoseconds count for nothing, yet a value
+// this small still gives one unit of work. Without a budget, `*problem`
+// says what is wrong with the value.
 std::optional<SolveBudget> BudgetOf(std::u16string_view text, std::u16string* problem) {
   const bool negative = !text.empty() && text.front() == u'-';
   std::u16string_view number = negative ? text.substr(1) : text;
@@ -126,9 +127,7 @@ std::optional<SolveBudget> BudgetOf(std::u16string_view text, std::u16string* pr
   for (size_t i = 0; i < 9; ++i) {
     nanoseconds = nanoseconds * 10 + (i < fraction.size() ? fraction[i] - u'0' : 0);
   }
-  auto time = std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds);
-  time = std::max<std::chrono::nanoseconds>(time, std::chrono::nanoseconds(1));
-  return SolveBudget{std::chrono::duration_cast<std::chrono::steady_clock::duration>(time)};
+  return SolveBudgetOfSeconds(std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds));
 }
 
 // Takes the option at `arguments[*i]` (with its value, moving `*i` past it)

@@ -102,7 +102,8 @@ inline constexpr FindingMessage kFindingMessages[kFindingKindCount] = {
      u"ステージ {1}「{2}」には解がありません。どう線を引いても、すべての数字に合う一つの輪になりません。"
      u"数字を見なおしてください"},
     {FindingKind::SolveUndetermined, Finding::Severity::Warning,
-     u"ステージ {1}「{2}」は、1 ステージに使える {3} 秒のうちに解が一つかどうか決まりませんでした。"
+     u"ステージ {1}「{2}」は、1 ステージに使える {3} 秒ぶんの探索のうち {4} 手を使っても、"
+     u"解が一つかどうか決まりませんでした。"
      u"時間を増やすには「--solve-seconds 秒数」をつけて調べなおしてください"},
     {FindingKind::TooLargeToSolve, Finding::Severity::Warning,
      u"ステージ {1}「{2}」は {3} マスあり、解を調べられる {4} マスより多いので、解は調べませんでした。"

@@ -51,10 +51,10 @@ bool StartsReference(std::u16string_view s, size_t amp) {
 
 std::u16string Number(size_t n) { return DecimalText(static_cast<long long>(n)); }
 
-// A budget in seconds as the user gave it: "10", "0.5".
-std::u16string SecondsText(std::chrono::steady_clock::duration time) {
+// A budget in seconds at the fixed rate of work: "10", "0.5".
+std::u16string SecondsText(const SolveBudget& budget) {
   constexpr long long kPerSecond = 1'000'000'000;
-  long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time).count();
+  const long long ns = budget.work * (kPerSecond / kSolveWorkPerSecond);
   std::u16string text = DecimalText(ns / kPerSecond);
   if (ns % kPerSecond != 0) {
     std::u16string fraction = DecimalText(kPerSecond + ns % kPerSecond).substr(1);
@@ -248,7 +248,8 @@ class StageChecker {
         break;
       case Verdict::Outcome::Undetermined:
         AddStageFinding(MakeFinding(FindingKind::SolveUndetermined, stage_.title_line,
-                                    {Number(stage_.number), Title(), SecondsText(solve_->time)}));
+                                    {Number(stage_.number), Title(), SecondsText(*solve_),
+                                     DecimalText(verdict.work)}));
         break;
     }
   }
