@@ -13,8 +13,10 @@ namespace quarnel {
 /// variable assigned (by a decision or by propagation) or a cell visited by
 /// a check of the inside and the outside; in the depth-first searches, an
 /// edge settled or an edge or cell passed over when choosing and when
-/// checking the whole board. The searches stop only between such steps,
-/// so a budget is exact, whatever the clock says.
+/// checking the whole board. The searches stop at the first step that
+/// ends at or past the budget (a pass over the board is one step of many
+/// units), so what they spend, and so the verdict, is the same wherever
+/// they run, whatever the clock says.
 ///
 /// Seconds, as "--solve-seconds" gives them, are converted at the fixed
 /// rate kSolveWorkPerSecond: roughly what one core of an ordinary 2020s x86
