@@ -36,8 +36,11 @@ int main(int argc, char** argv) {
   for (const std::u16string& path : request.paths) {
     quarnel::CheckReport report =
         quarnel::CheckFile(*files, *code_page, path, request.choice,
-                           request.solve ? &*request.solve : nullptr);
+                           request.solve ? &*request.solve : nullptr, request.addresses);
     for (const std::u16string& line : quarnel::ReportLines(report)) WriteLine(line, stdout);
+    if (request.levels) {
+      for (const std::u16string& line : quarnel::LevelLines(report)) WriteLine(line, stdout);
+    }
     status = quarnel::Worse(status, report.status);
   }
   // A report that did not reach its reader is a failure too.

@@ -5,6 +5,7 @@
 #endif
 
 #include "app/program.h"
+#include "puzzle/deduction.h"
 
 int main(int argc, char** argv) {
   // A write beyond a file-size limit must fail with an error the program
@@ -23,6 +24,6 @@ int main(int argc, char** argv) {
   auto process = quarnel::MakeSystemProcessInfo(argc, argv);
   auto files = quarnel::MakeSystemFileSystem();
   auto code_page = quarnel::MakeSystemCodePage();
-  quarnel::Program program({*boxes, *chooser, *process, *files, *code_page});
+  quarnel::Program program({*boxes, *chooser, *process, *files, *code_page}, &quarnel::PageLevel);
   return static_cast<int>(program.Main());
 }

@@ -6,6 +6,7 @@
 
 #include "app/messages.h"
 #include "app/program.h"
+#include "puzzle/deduction.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The argument text is read whole from GetCommandLineW, not from the
@@ -16,7 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     auto process = quarnel::MakeSystemProcessInfo();
     auto files = quarnel::MakeSystemFileSystem();
     auto code_page = quarnel::MakeSystemCodePage();
-    quarnel::Program program({*boxes, *chooser, *process, *files, *code_page});
+    quarnel::Program program({*boxes, *chooser, *process, *files, *code_page}, &quarnel::PageLevel);
     return static_cast<int>(program.Main());
   } catch (const std::bad_alloc&) {
     // A file too large to hold ends the run with a box, not silently.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "input/file_error.h"
+#include "input/template_store.h"
 
 namespace quarnel {
 
@@ -13,7 +14,6 @@ inline constexpr char16_t kAppTitle[] = u"Quarnel";
 inline constexpr char16_t kErrorTitle[] = u"エラー";
 inline constexpr char16_t kNotFoundSuffix[] = u"が見つかりません";
 inline constexpr char16_t kCannotReadSuffix[] = u"が正しく読みこめません";
-inline constexpr char16_t kTemplateFileName[] = u"template.dat";
 
 /// The one box of a run that ran out of memory (the Windows program, which
 /// has no console to die on).
@@ -31,15 +31,6 @@ std::u16string TemplateUnreadableText();
 std::u16string StageNotFoundText(const std::u16string& path);
 /// `<path>が正しく読みこめません`: the run ends without stages.
 std::u16string StageUnreadableText(const std::u16string& path);
-
-/// The one message of a fatal error: the file, what is wrong with it and,
-/// where it applies, the line.
-std::u16string FatalErrorText(const FileError& error);
-
-/// What is wrong on the line of an error that names one (bad text, a NUL, a
-/// repeated section), without the file and the line; for other errors the
-/// whole message.
-std::u16string LineProblemText(const FileError& error);
 
 /// The message when the open-file dialog itself failed.
 std::u16string ChooserFailedText(const std::u16string& reason);

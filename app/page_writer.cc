@@ -9,7 +9,6 @@
 namespace quarnel {
 namespace {
 
-constexpr std::u16string_view kExtension = u".html";
 // Text is encoded, and its bytes written, in pieces of this many code units.
 constexpr size_t kEncodeSize = 1 << 18;
 // and encoded in slices of this many.
@@ -43,7 +42,13 @@ std::unique_ptr<FileWriter> StartPage(FileSystem& files, const std::u16string& o
 
 }  // namespace
 
-std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
+std::unique_ptr<FileWriter> StartOutputFile(FileSystem& files, const std::u16string& out,
+                                            const std::u16string& input_path, FileError* error) {
+  return StartPage(files, out, input_path, error);
+}
+
+std::u16string OutputPath(std::u16string_view stage_path, PathStyle style,
+                          std::u16string_view extension) {
   std::u16string out(stage_path);
   // Only the file name's last "." counts, so "C:\my.data\stages" keeps its
   // directory and gains ".html".
@@ -52,11 +57,11 @@ std::u16string OutputPath(std::u16string_view stage_path, PathStyle style) {
     if (IsSeparator(c, style)) break;
     if (c == u'.') {
       out.resize(i - 1);
-      out += kExtension;
+      out += extension;
       break;
     }
   }
-  if (!out.ends_with(kExtension)) out += kExtension;
+  if (!out.ends_with(extension)) out += extension;
   return out;
 }
 
@@ -215,27 +220,6 @@ bool PageWriter::Finish(FileError* error) {
   file_.reset();
   if (failed_) *error = error_;
   return !failed_;
-}
-
-bool WriteDocument(FileSystem& files, CodePage& code_page,
-                   const std::u16string& stage_path, std::u16string_view page,
-                   FileError* error, TextEncoding encoding) {
-  if (page.empty()) {
-    // Still a file of one line end, unlike a PageWriter that got no text.
-    std::u16string out = OutputPath(stage_path, files.Style());
-    std::unique_ptr<FileWriter> file = StartPage(files, out, stage_path, error);
-    std::u16string reason;
-    std::string bytes(encoding == TextEncoding::Utf8WithBom ? kUtf8ByteOrderMark : "");
-    bytes += "\r\n";
-    if (file && !(file->Write(bytes, &reason) && file->Commit(&reason))) {
-      *error = {FileError::Kind::CannotWrite, out, 0, reason};
-      return false;
-    }
-    return file != nullptr;
-  }
-  PageWriter writer(files, code_page, stage_path, encoding);
-  writer.Write(page);
-  return writer.Finish(error);
 }
 
 }  // namespace quarnel

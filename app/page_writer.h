@@ -21,9 +21,17 @@
 namespace quarnel {
 
 /// The page's path: `stage_path` with the extension of its file name
-/// replaced by ".html", or ".html" appended when the file name has none.
-/// A "." in a directory name is not an extension.
-std::u16string OutputPath(std::u16string_view stage_path, PathStyle style);
+/// replaced by ".html" (or `extension`), or that appended when the file
+/// name has none. A "." in a directory name is not an extension.
+std::u16string OutputPath(std::u16string_view stage_path, PathStyle style,
+                          std::u16string_view extension = u".html");
+
+/// Starts writing `out`, a file made from `input_path`, as a page is
+/// started: into a temporary file that Commit puts in place, refusing to
+/// replace the input itself or a file the system refuses to write there.
+/// Null, with `error` naming `out` and saying why, on failure.
+std::unique_ptr<FileWriter> StartOutputFile(FileSystem& files, const std::u16string& out,
+                                            const std::u16string& input_path, FileError* error);
 
 /// Writes the page to the output path of a stage file as its text is
 /// produced: encoded in pieces, into a temporary file that Finish puts in
@@ -90,13 +98,6 @@ class PageWriter final : public TextSink {
   FileError error_;
   std::exception_ptr exception_;
 };
-
-/// Writes `page` (followed by CR LF) in `encoding` to the output path of
-/// `stage_path`, replacing an earlier page. Refuses to replace the stage file
-/// itself. On failure nothing was written and `error` says why.
-bool WriteDocument(FileSystem& files, CodePage& code_page,
-                   const std::u16string& stage_path, std::u16string_view page,
-                   FileError* error, TextEncoding encoding = TextEncoding::CodePage);
 
 }  // namespace quarnel
 

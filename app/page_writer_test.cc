@@ -36,21 +36,29 @@ TEST(OutputPath, ReplacesTheFileNamesExtension) {
   }
 }
 
-TEST(WriteDocument, WritesTheEncodedPageWithALineEnd) {
+// The page of `stage_path` written in one piece, as a short page is.
+bool WritePage(FakeFileSystem& files, CodePage& code_page, const std::u16string& stage_path,
+               std::u16string_view page, FileError* error,
+               TextEncoding encoding = TextEncoding::CodePage) {
+  PageWriter writer(files, code_page, stage_path, encoding);
+  writer.Write(page);
+  return writer.Finish(error);
+}
+
+TEST(PageWriter, WritesTheEncodedPageWithALineEnd) {
   FakeFileSystem files;
   FakeCodePage code_page;
   files.files[u"d/s.dat"] = "stage";
   FileError error;
-  ASSERT_TRUE(WriteDocument(files, code_page, u"d/s.dat", u"<p>ステージ</p>", &error));
+  ASSERT_TRUE(WritePage(files, code_page, u"d/s.dat", u"<p>ステージ</p>", &error));
   EXPECT_EQ(files.files[u"d/s.html"], "<p>ステージ</p>\r\n");
 }
 
-TEST(WriteDocument, WritesThePageInItsTemplatesEncoding) {
+TEST(PageWriter, WritesThePageInItsTemplatesEncoding) {
   struct Case { TextEncoding encoding; std::u16string page; std::string want; };
   const Case cases[] = {
       {TextEncoding::Utf8, u"aス", "aス\r\n"},
       {TextEncoding::Utf8WithBom, u"aス", "\xEF\xBB\xBF" "aス\r\n"},
-      {TextEncoding::Utf8WithBom, u"", "\xEF\xBB\xBF\r\n"},
       {TextEncoding::Utf8, u"\U0001F600", "\xF0\x9F\x98\x80\r\n"},
       // A file name's undecodable byte is U+FFFD: the page stays UTF-8.
       {TextEncoding::Utf8, u"a\xDC81" u"b\xD800", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\r\n"},
@@ -62,8 +70,8 @@ TEST(WriteDocument, WritesThePageInItsTemplatesEncoding) {
     FakeFileSystem files;
     FakeCodePage code_page;
     FileError error;
-    ASSERT_TRUE(WriteDocument(files, code_page, u"s.dat", cases[i].page, &error,
-                              cases[i].encoding));
+    ASSERT_TRUE(WritePage(files, code_page, u"s.dat", cases[i].page, &error,
+                          cases[i].encoding));
     EXPECT_EQ(testing::PrintToString(files.files[u"s.html"]),
               testing::PrintToString(cases[i].want));
   }
@@ -84,7 +92,7 @@ TEST(PageWriter, PutsTheByteOrderMarkOnceBeforeAPageWithText) {
   EXPECT_EQ(files.files[u"p.html"], "\xEF\xBB\xBF" "a" + std::string(1 << 17, 'b') + "\r\n");
 }
 
-TEST(WriteDocument, NeverReplacesTheStageFile) {
+TEST(PageWriter, NeverReplacesTheStageFile) {
   FakeFileSystem files;
   FakeCodePage code_page;
   files.files[u"s.html"] = "stage";
@@ -94,26 +102,26 @@ TEST(WriteDocument, NeverReplacesTheStageFile) {
   for (std::u16string path : {u"s.html", u"S.dat"}) {
     SCOPED_TRACE(Utf8(path));
     FileError error;
-    EXPECT_FALSE(WriteDocument(files, code_page, path, u"page", &error));
+    EXPECT_FALSE(WritePage(files, code_page, path, u"page", &error));
     EXPECT_EQ(error.kind, FileError::Kind::OutputIsInput);
   }
   EXPECT_TRUE(files.writes.empty());
   EXPECT_EQ(files.files[u"s.html"], "stage");
 }
 
-TEST(WriteDocument, ReportsAFailedWrite) {
+TEST(PageWriter, ReportsAFailedWrite) {
   FakeFileSystem files;
   FakeCodePage code_page;
   files.fail_writes_to = u"s.html";
   FileError error;
-  EXPECT_FALSE(WriteDocument(files, code_page, u"s.dat", u"page", &error));
+  EXPECT_FALSE(WritePage(files, code_page, u"s.dat", u"page", &error));
   EXPECT_EQ(error.kind, FileError::Kind::CannotWrite);
   EXPECT_EQ(error.path, u"s.html");
   EXPECT_EQ(error.detail, u"disk full");
 }
 
 // A page the file system refuses (a link planted in a shared folder) is its
-// own error, found before any of a long page is written; an empty page too.
+// own error, found before any of a long page is written.
 TEST(PageWriter, ReportsARefusedPageBeforeWriting) {
   FakeFileSystem files;
   FakeCodePage code_page;
@@ -124,9 +132,6 @@ TEST(PageWriter, ReportsARefusedPageBeforeWriting) {
   EXPECT_FALSE(writer.Finish(&error));
   EXPECT_EQ(error.kind, FileError::Kind::MayNotWrite);
   EXPECT_EQ(error.path, u"s.html");
-  FileError empty_error;
-  EXPECT_FALSE(WriteDocument(files, code_page, u"s.dat", u"", &empty_error));
-  EXPECT_EQ(empty_error.kind, FileError::Kind::MayNotWrite);
   EXPECT_TRUE(files.writes.empty());
   EXPECT_EQ(files.files.count(u"s.html"), 0u);
 }
@@ -200,7 +205,6 @@ TEST(PageWriter, WritesALongPageAsItsWholeTextEncoded) {
   }
   for (TextEncoding encoding : {TextEncoding::CodePage, TextEncoding::Utf8WithBom}) {
     FakeFileSystem files;
-    files.stream_started_files = true;
     FakeCodePage code_page;
     PageWriter writer(files, code_page, u"s.dat", encoding);
     for (size_t at = 0; at < page.size(); at += 7) {
@@ -236,7 +240,6 @@ TEST(PageWriter, ReportsAFailureOfALongPageLeavingNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileSystem files;
-    files.stream_started_files = true;
     c.set_up(files);
     CountingCodePage code_page;
     PageWriter writer(files, code_page, u"s.dat");
@@ -257,7 +260,6 @@ TEST(PageWriter, ReportsAFailureOfALongPageLeavingNothing) {
 // the caller's thread would have, and nothing is left.
 TEST(PageWriter, ThrowsAtFinishWhatTheWritingThreadMet) {
   FakeFileSystem files;
-  files.stream_started_files = true;
   CountingCodePage code_page;
   code_page.throw_at = 3;
   {
@@ -272,7 +274,6 @@ TEST(PageWriter, ThrowsAtFinishWhatTheWritingThreadMet) {
 
 TEST(PageWriter, LeavesNothingOfAPageNotFinished) {
   FakeFileSystem files;
-  files.stream_started_files = true;
   CountingCodePage code_page;
   {
     PageWriter writer(files, code_page, u"s.dat");

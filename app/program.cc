@@ -4,18 +4,10 @@
 
 #include "app/messages.h"
 #include "app/page_writer.h"
+#include "platform/command_line.h"
 #include "render/build_document.h"
 
 namespace quarnel {
-
-std::u16string StagePathOf(const std::u16string& argument_text, PathStyle style) {
-  if (style == PathStyle::Windows && argument_text.size() >= 2 &&
-      argument_text.front() == u'"' && argument_text.back() == u'"' &&
-      argument_text.find(u'"', 1) == argument_text.size() - 1) {
-    return argument_text.substr(1, argument_text.size() - 2);
-  }
-  return argument_text;
-}
 
 ExitStatus Program::Main() {
   FileError error;
@@ -81,7 +73,7 @@ ExitStatus Program::Convert(const std::u16string& path, const Report& report) {
 
   // The page goes to the file as it is built; an empty one is not written.
   PageWriter page(platform_.files, platform_.code_page, stage_path_, templates_.encoding());
-  BuildDocument(templates_, stages_, stage_path_, page);
+  BuildDocument(templates_, stages_, stage_path_, page, rater_);
   if (!page.Finish(&error)) return Fatal(error, report);
   return ExitStatus::Ok;
 }

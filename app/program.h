@@ -10,14 +10,9 @@
 #include "input/template_store.h"
 #include "platform/file_system.h"
 #include "platform/platform.h"
+#include "render/render_stage.h"
 
 namespace quarnel {
-
-/// The stage file's path given by the argument text. On Windows, where no
-/// file name holds a quotation mark, a text that starts and ends with one and
-/// holds no other (as Explorer passes a path with blanks) is the path between
-/// them; any other text, and every text on POSIX, is the path as it stands.
-std::u16string StagePathOf(const std::u16string& argument_text, PathStyle style);
 
 /// How a run ended; the value is the process's exit status.
 enum class ExitStatus : int {
@@ -36,7 +31,10 @@ enum class ExitStatus : int {
 /// Program runs once.
 class Program {
  public:
-  explicit Program(const Platform& platform) : platform_(platform) {}
+  /// `rater` gives each stage's "[level]" (the program's puzzle solver; the
+  /// core does not hold one).
+  explicit Program(const Platform& platform, StageRater rater = nullptr)
+      : platform_(platform), rater_(rater) {}
 
   ExitStatus Main();
 
@@ -54,6 +52,7 @@ class Program {
   ExitStatus Fatal(const FileError& error, const Report& report);
 
   Platform platform_;
+  StageRater rater_;
   std::u16string stage_path_;
   TemplateStore templates_;
   StageList stages_;

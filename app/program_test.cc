@@ -75,31 +75,6 @@ TEST_F(ProgramTest, MissingStageFileShowsTwoBoxesWithThePathAsGiven) {
   EXPECT_TRUE(fake.files.writes.empty());
 }
 
-TEST(StagePathOf, TakesOffTheQuotesAroundAWholeWindowsPath) {
-  struct Case { std::u16string text; std::u16string windows, posix; };
-  const Case cases[] = {
-      {u"", u"", u""},
-      {u"s.dat", u"s.dat", u"s.dat"},
-      {u"\"C:\\新しいフォルダー (2)\\s.dat\"", u"C:\\新しいフォルダー (2)\\s.dat",
-       u"\"C:\\新しいフォルダー (2)\\s.dat\""},
-      {u"\"s.dat\"", u"s.dat", u"\"s.dat\""},
-      {u"\"\"", u"", u"\"\""},                          // an empty path: the dialog asks
-      {u"\"", u"\"", u"\""},                            // one mark is no pair
-      {u"\"a\" \"b\"", u"\"a\" \"b\"", u"\"a\" \"b\""},     // a third mark: as it stands
-      {u"\"a\"b\"", u"\"a\"b\"", u"\"a\"b\""},
-      {u"\"s.dat\" ", u"\"s.dat\" ", u"\"s.dat\" "},       // must end with the mark
-      {u" \"s.dat\"", u" \"s.dat\"", u" \"s.dat\""},
-      {u"\"s.dat", u"\"s.dat", u"\"s.dat"},
-      {u"s\".dat\"", u"s\".dat\"", u"s\".dat\""},
-      {u"\" s.dat \"", u" s.dat ", u"\" s.dat \""},       // blanks inside are kept
-  };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    SCOPED_TRACE(testing::Message() << "case " << i << ": " << Utf8(cases[i].text));
-    EXPECT_EQ(Utf8(StagePathOf(cases[i].text, PathStyle::Windows)), Utf8(cases[i].windows));
-    EXPECT_EQ(Utf8(StagePathOf(cases[i].text, PathStyle::Posix)), Utf8(cases[i].posix));
-  }
-}
-
 TEST_F(ProgramTest, WindowsPathInQuotesNamesTheFileAndThePage) {
   fake.files.style = PathStyle::Windows;
   fake.process.executable_directory = u"C:\\q";

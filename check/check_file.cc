@@ -2,15 +2,17 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
-#include "app/program.h"
 #include "check/check_messages.h"
 #include "check/stage_check.h"
 #include "check/template_check.h"
+#include "input/file_error.h"
+#include "input/stage_list.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
 #include "platform/command_line.h"
 #include "platform/utf8.h"
+#include "puzzle/puzz_link.h"
+#include "puzzle/stage_board.h"
 #include "text/gtstr.h"
 
 namespace quarnel {
@@ -39,13 +41,27 @@ std::u16string HowRead(const CheckReport& report) {
                   {encoding, report.line_ends == LineEnds::Lf ? kLfName : kCrLfName});
 }
 
+// "★1 2、★2 2、★4 1": how many stages have each rating.
+std::u16string LevelCounts(const std::vector<StageLevel>& levels) {
+  size_t counts[6] = {};
+  for (const StageLevel& level : levels) ++counts[level.rating.level];
+  std::u16string text;
+  for (int level = 1; level <= 5; ++level) {
+    if (counts[level] == 0) continue;
+    if (!text.empty()) text += kListSeparator;
+    text += FillText(kLevelCountText, {DecimalText(level), DecimalText(static_cast<long long>(counts[level]))});
+  }
+  return text;
+}
+
 std::u16string CleanText(const CheckReport& report) {
   if (report.kind == FileKind::Stages) {
+    const std::u16string count = DecimalText(static_cast<long long>(report.stage_count));
     // Without findings, every stage of a solved file has a grid and one solution.
-    const bool all_unique = report.solved && report.stage_count > 0;
-    return FillText(all_unique ? kStagesUniqueText : kStagesCleanText,
-                    {report.path, DecimalText(static_cast<long long>(report.stage_count)),
-                     HowRead(report)});
+    if (report.solved && report.stage_count > 0) {
+      return FillText(kStagesUniqueText, {report.path, count, LevelCounts(report.levels), HowRead(report)});
+    }
+    return FillText(kStagesCleanText, {report.path, count, HowRead(report)});
   }
   return FillText(kTemplateCleanText, {report.path, HowRead(report)});
 }
@@ -146,6 +162,10 @@ bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckReque
     if (budget) request->solve = budget;
   } else if (argument == u"--no-solve") {
     request->solve.reset();
+  } else if (argument == u"--urls") {
+    request->addresses = true;
+  } else if (argument == u"--levels") {
+    request->levels = true;
   } else if (argument == u"--template") {
     request->choice = KindChoice::Template;
   } else if (argument == u"--stages") {
@@ -198,10 +218,12 @@ CheckRequest CheckRequestOfText(std::u16string_view argument_text,
     if (!TakeOption(arguments, &i, &request)) break;
   }
   // Only the budget's options: one box reports one file, of the kind it is.
-  if (request.choice != KindChoice::Detect && !request.usage_error) {
+  // The box has no room for a line per stage.
+  if ((request.choice != KindChoice::Detect || request.addresses || request.levels) &&
+      !request.usage_error) {
     request.usage_error = true;
     auto forced = std::find_if(arguments.begin(), arguments.begin() + i, [](const auto& a) {
-      return a == u"--template" || a == u"--stages";
+      return a == u"--template" || a == u"--stages" || a == u"--urls" || a == u"--levels";
     });
     request.usage_problem = FillText(kBoxOnlyBudgetText, {*forced});
   }
@@ -236,7 +258,7 @@ CheckStatus Worse(CheckStatus a, CheckStatus b) {
 }
 
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice, const SolveBudget* solve) {
+                      KindChoice choice, const SolveBudget* solve, bool addresses) {
   CheckReport report;
   report.path = path;
   if (!files.IsOrdinaryFile(path)) {
@@ -246,7 +268,8 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
   }
   TextFile file;
   FileError error;
-  if (!ReadTextFile(files, code_page, path, &file, &error)) {
+  std::string bytes;
+  if (!ReadTextFile(files, code_page, path, &file, &error, &bytes)) {
     report.findings.push_back(
         MakeFinding(FindingKind::FileUnreadable, error.line, {LineProblemText(error)}));
     report.status = CheckStatus::Errors;
@@ -265,16 +288,21 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     report.stage_count = stages.stage_count;
     report.solved = solve != nullptr;
     report.findings = std::move(stages.findings);
-  }
-  std::string bytes;
-  std::u16string reason;
-  if (files.ReadFile(path, &bytes, &reason) == FileSystem::ReadStatus::Ok) {
-    std::vector<Finding> reading;
-    AddReadingFindings(bytes, file, code_page, &reading);
-    if (!reading.empty()) {
-      report.findings.insert(report.findings.end(), reading.begin(), reading.end());
-      report.findings = SortedByLine(std::move(report.findings), file.lines.size());
+    report.levels = std::move(stages.levels);
+    if (addresses) {
+      StageList list;
+      ParseStages(file.lines, &list);
+      for (size_t i = 0; i < list.size(); ++i) {
+        std::string address = AddressOfBoard(BoardFromStage(list[i]));
+        if (!address.empty()) report.addresses.emplace_back(i + 1, std::move(address));
+      }
     }
+  }
+  std::vector<Finding> reading;
+  AddReadingFindings(bytes, file, code_page, &reading);
+  if (!reading.empty()) {
+    report.findings.insert(report.findings.end(), reading.begin(), reading.end());
+    report.findings = SortedByLine(std::move(report.findings), file.lines.size());
   }
   for (const Finding& finding : report.findings) {
     report.status = Worse(report.status, finding.severity == Finding::Severity::Error
@@ -285,8 +313,8 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
 }
 
 std::vector<std::u16string> ReportLines(const CheckReport& report) {
-  if (report.findings.empty()) return {CleanText(report)};
   std::vector<std::u16string> lines;
+  if (report.findings.empty()) lines.push_back(CleanText(report));
   for (const Finding& finding : report.findings) {
     std::u16string line = report.path;
     if (finding.line != 0) {
@@ -298,6 +326,35 @@ std::vector<std::u16string> ReportLines(const CheckReport& report) {
     line += u": ";
     line += finding.text;
     lines.push_back(std::move(line));
+  }
+  for (const auto& [stage, address] : report.addresses) {
+    lines.push_back(FillText(kStageAddressText,
+                             {report.path, DecimalText(static_cast<long long>(stage)),
+                              DecodeUtf8(address)}));
+  }
+  return lines;
+}
+
+std::vector<std::u16string> LevelLines(const CheckReport& report) {
+  std::vector<std::u16string> lines;
+  for (const StageLevel& level : report.levels) {
+    std::u16string techniques;
+    for (size_t t = 0; t < kTechniqueCount; ++t) {
+      if (level.uses[t] == 0) continue;
+      if (!techniques.empty()) techniques += kListSeparator;
+      techniques += TechniqueName(static_cast<Technique>(t));
+    }
+    std::u16string rating;
+    if (level.rating.level == 0) {
+      rating = kNoRatingText;
+    } else if (level.rating.level == 5) {
+      if (!techniques.empty()) techniques += kListSeparator;
+      rating = FillText(kSearchRatingText, {techniques + kSearchName});
+    } else {
+      rating = FillText(kRatingText, {DecimalText(level.rating.level), DecimalText(level.rating.count), techniques});
+    }
+    lines.push_back(FillText(kLevelLineText, {report.path, DecimalText(static_cast<long long>(level.stage)),
+                                              level.title, rating}));
   }
   return lines;
 }

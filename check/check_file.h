@@ -6,10 +6,12 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
 #include "check/finding.h"
+#include "check/stage_check.h"
 #include "input/text_encoding.h"
 #include "puzzle/loop_solver.h"
 #include "platform/code_page.h"
@@ -40,6 +42,10 @@ struct CheckReport {
   TextEncoding encoding = TextEncoding::CodePage;
   LineEnds line_ends = LineEnds::CrLf;
   std::vector<Finding> findings;
+  /// When asked for: the web address of each stage that has a grid, with
+  /// its place on the page (from 1), in file order.
+  std::vector<std::pair<size_t, std::string>> addresses;
+  std::vector<StageLevel> levels;  // for a solved stage file: each stage solved
   CheckStatus status = CheckStatus::Clean;
 };
 
@@ -50,6 +56,10 @@ struct CheckRequest {
   /// The time each stage of a stage file may take to solve; none: the
   /// stages are not solved.
   std::optional<SolveBudget> solve = SolveBudget{};
+  /// Whether each stage's web address is reported ("--urls").
+  bool addresses = false;
+  /// Whether each stage's rating is shown ("--levels").
+  bool levels = false;
   bool usage_error = false;
   /// With a usage error, a line saying what is wrong (empty where the
   /// usage says it all).
@@ -63,10 +73,11 @@ inline constexpr std::chrono::seconds kMaxSolveTime{1'000'000};
 /// (the last one counts) force the kind of every file, "--solve-seconds N"
 /// sets the budget of each stage (N seconds, more than 0, a decimal
 /// fraction allowed, at most kMaxSolveTime) and "--no-solve" turns solving
-/// off (again the last one counts), "--" ends the options, and without a
-/// file the template beside the executable is read. Any other argument
-/// starting with "-", and an N that is no such number, is a usage error,
-/// the first one named in usage_problem.
+/// off (again the last one counts), "--urls" reports each stage's web
+/// address, "--levels" shows each stage's rating, "--" ends the options,
+/// and without a file the template beside the executable is read. Any
+/// other argument starting with "-", and an N that is no such number, is a
+/// usage error, the first one named in usage_problem.
 CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
                             std::u16string_view executable_directory, PathStyle style);
 
@@ -75,7 +86,7 @@ CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
 /// and before the file; then "--", or an argument in quotation marks, or
 /// any other that is no option, starts the file, which is the rest of the
 /// text as CheckedPath takes it. One file, detected; "--template",
-/// "--stages" and what CheckRequestOf refuses are usage errors.
+/// "--stages", "--urls", "--levels" and what CheckRequestOf refuses are usage errors.
 CheckRequest CheckRequestOfText(std::u16string_view argument_text,
                                 std::u16string_view executable_directory, PathStyle style);
 
@@ -96,17 +107,25 @@ FileKind DetectFileKind(std::u16string_view path, PathStyle style,
 /// whose lines end at CR LF (it stays in the text), and about a file read
 /// in the code page that is valid UTF-8 too, showing the first line where
 /// the two readings differ both ways. With `solve`, a stage file's stages
-/// are solved as loop puzzles within it (CheckStageLines).
+/// are solved as loop puzzles within it (CheckStageLines); with
+/// `addresses`, the report holds each stage's web address (AddressOfBoard).
 CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
-                      KindChoice choice, const SolveBudget* solve = nullptr);
+                      KindChoice choice, const SolveBudget* solve = nullptr,
+                      bool addresses = false);
 
 /// The worse of two statuses.
 CheckStatus Worse(CheckStatus a, CheckStatus b);
 
 /// The report as lines for a terminal, "PATH:LINE: 警告: …", or one line
 /// saying the file is clean (for a solved stage file: that each stage has
-/// exactly one solution) and how it was read: " (UTF-8, LF)".
+/// exactly one solution, and how many have each rating) and how it was
+/// read: " (UTF-8, LF)"; then a line "PATH: ステージ N: ADDRESS" for each
+/// address the report holds.
 std::vector<std::u16string> ReportLines(const CheckReport& report);
+
+/// A solved stage file's ratings, one line per stage solved:
+/// "PATH: ステージ 2「題名」 ★3 (6): 数字の辺の数、…".
+std::vector<std::u16string> LevelLines(const CheckReport& report);
 
 /// The report as the text of one message box: the path and how it was
 /// read, then at most `max_findings` findings, then how many more there are.

@@ -88,6 +88,8 @@ TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
       {{u"--solve-seconds", u"ten", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
       {{u"a.dat", u"--solve-seconds"}, KindChoice::Detect, {u"a.dat"}, true, ten},
   };
+  EXPECT_FALSE(CheckRequestOf(std::vector<std::u16string>{u"a.dat"}, u"/", PathStyle::Posix).levels);
+  EXPECT_TRUE(CheckRequestOf(std::vector<std::u16string>{u"--levels", u"a.dat"}, u"/", PathStyle::Posix).levels);
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     CheckRequest request = CheckRequestOf(cases[i].args, u"/opt/q", PathStyle::Posix);
@@ -213,6 +215,8 @@ TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
       {u"--solve-seconds s.dat", usage, ten},
       {u"--stages s.dat", usage, ten},
       {u"--no-solve --template", usage, ten},
+      {u"--urls s.dat", usage, ten},  // the box shows no addresses
+      {u"--levels s.dat", usage, ten},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
@@ -226,6 +230,24 @@ TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
       EXPECT_EQ(request.solve->work, SolveBudgetOfSeconds(*cases[i].budget).work);
     }
   }
+}
+
+TEST(CheckFile, ReportsEachStagesAddressAfterTheFindings) {
+  FakePlatform fake;
+  // A stage without grid has no address; a ragged one is padded as drawn.
+  fake.files.files[u"s.dat"] = "One\r\n3\r\n3\r\n 22\r\n 2 1\r\n*\r\nNone\r\n*\r\nThree\r\n2\r\n";
+  const std::u16string arguments[] = {u"--urls", u"s.dat"};
+  CheckRequest request = CheckRequestOf(arguments, u"/q", PathStyle::Posix);
+  ASSERT_TRUE(request.addresses);
+  CheckReport report = CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Detect,
+                                 nullptr, request.addresses);
+  std::vector<std::u16string> lines = ReportLines(report);
+  ASSERT_EQ(lines.size(), report.findings.size() + 2);
+  EXPECT_EQ(Utf8(lines[lines.size() - 2]),
+            "s.dat: ステージ 1: https://puzz.link/p?slither/4/4/dgdh2c7b");
+  EXPECT_EQ(Utf8(lines.back()), "s.dat: ステージ 3: https://puzz.link/p?slither/1/1/c");
+  // Without the option, none.
+  EXPECT_TRUE(CheckFile(fake.files, fake.code_page, u"s.dat", KindChoice::Detect).addresses.empty());
 }
 
 TEST(CheckFile, ReportsLineByLineOrInOneBox) {
@@ -251,10 +273,12 @@ TEST(CheckFile, ReportsLineByLineOrInOneBox) {
   clean.encoding = TextEncoding::Utf8;
   EXPECT_EQ(ReportBoxText(clean), u"s.dat: 5 ステージ、問題は見つかりませんでした (UTF-8, CR LF)");
   // Solved and clean: every stage has a grid and exactly one solution.
+  // How many have each rating, the levels without stages left out.
   clean.solved = true;
-  EXPECT_EQ(ReportBoxText(clean), u"s.dat: 5 ステージ、すべて解が一つです (UTF-8, CR LF)");
-  EXPECT_EQ(ReportLines(clean),
-            std::vector<std::u16string>{u"s.dat: 5 ステージ、すべて解が一つです (UTF-8, CR LF)"});
+  for (int level : {2, 4, 1, 2, 5}) clean.levels.push_back({0, u"", {level, 1}, {}});
+  const std::u16string unique = u"s.dat: 5 ステージ、すべて解が一つです（★1 1、★2 2、★4 1、★5 1） (UTF-8, CR LF)";
+  EXPECT_EQ(ReportBoxText(clean), unique);
+  EXPECT_EQ(ReportLines(clean), std::vector<std::u16string>{unique});
   // A file without stages has nothing to solve.
   clean.stage_count = 0;
   EXPECT_EQ(ReportBoxText(clean), u"s.dat: 0 ステージ、問題は見つかりませんでした (UTF-8, CR LF)");
@@ -288,8 +312,8 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
       {"T\r\n0\r\n*\r\ncaf\xC3\xA9\r\n1\r\n", {}, K::CodePageAlsoUtf8, 4},
       {"T\n0\n\xC3\xA9\n", {}, K::CodePageAlsoUtf8, 3},
       // Solved, the clean line says so, and keeps how the file was read.
-      {"T\r\n3 \r\n", u"s.dat: 1 ステージ、すべて解が一つです (Shift_JIS, CR LF)", {}, 0, true},
-      {"\xEF\xBB\xBFT\n3 \n*\nU\n　３\n", u"s.dat: 2 ステージ、すべて解が一つです (UTF-8 BOM つき, LF)",
+      {"T\r\n3 \r\n", u"s.dat: 1 ステージ、すべて解が一つです（★2 1） (Shift_JIS, CR LF)", {}, 0, true},
+      {"\xEF\xBB\xBFT\n3 \n*\nU\n　３\n", u"s.dat: 2 ステージ、すべて解が一つです（★2 2） (UTF-8 BOM つき, LF)",
        {}, 0, true},
       {"T\r\n0\r\n", {}, K::NoSolution, 1, true},
       {"T\r\n0\r\n1\n2\r\n3\n", {}, K::MixedLineEnds, 3, true},
@@ -308,6 +332,8 @@ TEST(CheckFile, SaysHowItReadTheFileAndWarnsWhereThatMayBeWrong) {
     size_t found = 0;
     for (const Finding& f : report.findings) found += f.kind == cases[i].kind ? f.line : 0;
     EXPECT_EQ(found, cases[i].line);
+    // What the warnings look at is what was read: the file, once.
+    EXPECT_EQ(fake.files.reads.size(), 1u);
   }
   // A template gets the same.
   FakePlatform fake;

@@ -136,8 +136,25 @@ inline constexpr char16_t kTemplateCleanText[] = u"{1}: 問題は見つかりま
 /// "{1}" the path, "{2}" the number of stages, "{3}" how it was read.
 inline constexpr char16_t kStagesCleanText[] = u"{1}: {2} ステージ、問題は見つかりませんでした{3}";
 /// "{1}" the path, "{2}" the number of stages, each with exactly one
-/// solution, "{3}" how it was read.
-inline constexpr char16_t kStagesUniqueText[] = u"{1}: {2} ステージ、すべて解が一つです{3}";
+/// solution, "{3}" how many have each rating (kLevelCountText joined by
+/// kListSeparator), "{4}" how it was read.
+inline constexpr char16_t kStagesUniqueText[] = u"{1}: {2} ステージ、すべて解が一つです（{3}）{4}";
+/// "{1}" the level, "{2}" the number of stages rated so.
+inline constexpr char16_t kLevelCountText[] = u"★{1} {2}";
+inline constexpr char16_t kListSeparator[] = u"、";
+/// A line of "--levels": "{1}" the path, "{2}" the stage's number, "{3}"
+/// its title, "{4}" its rating: kRatingText, kSearchRatingText or
+/// kNoRatingText.
+inline constexpr char16_t kLevelLineText[] = u"{1}: ステージ {2}「{3}」 {4}";
+/// "{1}" the level (1-4), "{2}" how many sides that level fixed, "{3}" the
+/// techniques that fixed sides, easiest first, joined by kListSeparator.
+inline constexpr char16_t kRatingText[] = u"★{1} ({2}): {3}";
+/// A stage that deduction up to ★4 does not solve: "{1}" the techniques
+/// that fixed sides, then kSearchName; a search finished it.
+inline constexpr char16_t kSearchRatingText[] = u"★5: {1}";
+inline constexpr char16_t kSearchName[] = u"探索";
+/// A stage without exactly one solution.
+inline constexpr char16_t kNoRatingText[] = u"評価なし（解が一つではありません）";
 /// A side of a cell, where two solutions differ: "{1}" the row, "{2}" the
 /// column, from 1, "{3}" which side (kTopSide, …).
 inline constexpr char16_t kCellSideText[] = u"{1} 行 {2} 列のマスの{3}の辺";
@@ -158,7 +175,7 @@ inline constexpr char16_t kBoxMoreText[] = u"ほかに {1} 件あります";
 /// Standard error, for arguments the checker does not take.
 inline constexpr char16_t kUsageText[] =
     u"使いかた: quarnel-check [--template | --stages] [--solve-seconds 秒数 | --no-solve] "
-    u"[ファイル...]";
+    u"[--urls] [--levels] [ファイル...]";
 /// The Windows program's box, for an argument text it does not take.
 inline constexpr char16_t kBoxUsageText[] =
     u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]";
@@ -173,6 +190,9 @@ inline constexpr char16_t kSolveSecondsTooLargeText[] =
 inline constexpr char16_t kUnknownOptionText[] = u"{1} というオプションはありません";
 /// The Windows program checks one file of the kind it is.
 inline constexpr char16_t kBoxOnlyBudgetText[] = u"quarnel-check.exe では {1} は使えません";
+/// A stage's web address after the report: "{1}" the path, "{2}" the
+/// stage's place on the page, "{3}" the address.
+inline constexpr char16_t kStageAddressText[] = u"{1}: ステージ {2}: {3}";
 inline constexpr char16_t kCannotWriteOutputText[] = u"quarnel-check: 標準出力に書きこめません";
 
 }  // namespace quarnel

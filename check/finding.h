@@ -10,7 +10,7 @@
 namespace quarnel {
 
 /// Every kind of thing quarnel-check reports. Each has one text, with
-/// numbered gaps, in the table of check/check_messages.cc.
+/// numbered gaps, in the table of check/check_messages.h.
 enum class FindingKind {
   // Reading the file.
   FileNotFound,

@@ -136,7 +136,8 @@ class StageChecker {
       if (IsSeparator(lines_[i])) continue;
       if (auto kind = FalseSeparator(lines_[i])) findings_.push_back(MakeFinding(*kind, i + 1));
     }
-    return {count_, unique_count_, SortedByLine(std::move(findings_), lines_.size())};
+    return {count_, unique_count_, SortedByLine(std::move(findings_), lines_.size()),
+            std::move(levels_)};
   }
 
  private:
@@ -226,7 +227,19 @@ class StageChecker {
       AppendHalfWidth(lines_[index], &body);
     }
     const Board board = BoardFromLines(GridLines(body));
-    const Verdict verdict = quarnel::Solve(board, *solve_);
+    // Deduction is sound: what it settles needs no search.
+    const Deduction deduction = Deduce(board);
+    StageLevel level{stage_.number, std::u16string(Title()), RatingOf(deduction), deduction.uses};
+    Verdict verdict;
+    if (deduction.outcome == Deduction::Outcome::Solved) {
+      verdict.outcome = Verdict::Outcome::Unique;
+    } else if (deduction.outcome == Deduction::Outcome::Contradiction) {
+      verdict.outcome = Verdict::Outcome::None;
+    } else {
+      verdict = quarnel::Solve(board, *solve_);
+    }
+    if (verdict.outcome != Verdict::Outcome::Unique) level.rating = {};
+    levels_.push_back(std::move(level));
     switch (verdict.outcome) {
       case Verdict::Outcome::Unique:
         ++unique_count_;
@@ -329,6 +342,7 @@ class StageChecker {
   Lines lines_;
   const SolveBudget* solve_;
   std::vector<Finding> findings_;
+  std::vector<StageLevel> levels_;
   StageLines stage_;
   size_t count_ = 0;
   size_t unique_count_ = 0;

@@ -1,22 +1,35 @@
 #ifndef QUARNEL_CHECK_STAGE_CHECK_H_
 #define QUARNEL_CHECK_STAGE_CHECK_H_
 
+#include <array>
 #include <cstddef>
+#include <string>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "check/finding.h"
 #include "puzzle/board.h"
+#include "puzzle/deduction.h"
 #include "puzzle/loop_solver.h"
 
 namespace quarnel {
+
+/// How hard a solved stage is: its rating (level 0 when it has no single
+/// solution) and the sides each technique fixed.
+struct StageLevel {
+  size_t stage = 0;  // from 1
+  std::u16string title;
+  Rating rating;
+  std::array<long long, kTechniqueCount> uses{};
+};
 
 /// What the check of a stage file's lines found.
 struct StageFileCheck {
   size_t stage_count = 0;  // the stages Quarnel puts on the page, empty ones included
   size_t unique_count = 0;  // when solved: the stages with exactly one solution
   std::vector<Finding> findings;  // by line
+  std::vector<StageLevel> levels;  // when solved: each stage solved, in order
 };
 
 /// The most cells a stage may have for the checker to solve it: the search
@@ -47,7 +60,10 @@ CellSide SideOfEdge(const Board& board, EdgePlace place);
 /// With `solve`, each stage that has a grid is also solved as a loop puzzle
 /// within that budget, as the page draws it: a stage with several
 /// solutions, none, one the budget could not settle, or more than
-/// kMaxSolvedCells cells has a finding on its title line.
+/// kMaxSolvedCells cells has a finding on its title line. Each is first
+/// deduced as a person would (Deduce): a stage deduction solves has exactly
+/// that solution, one where it finds a contradiction none, and only the
+/// rest are searched. Each stage solved gets its StageLevel.
 StageFileCheck CheckStageLines(std::span<const std::u16string_view> lines,
                                const SolveBudget* solve = nullptr);
 

@@ -143,7 +143,11 @@ TEST(StageCheck, SolvesEachStageWithAGridAsThePageDrawsIt) {
        {{K::NoSolution, 4}, {K::StageDroppedAtEnd, 12}}, 2},
       // A stage without a grid has its own finding and no verdict.
       {{u"T", u"", u"*", u"U", u"3 "}, &enough, {{K::EmptyStageWithoutGrid, 1}}, 1},
-      {{u"One", u"3"}, &none, {{K::SolveUndetermined, 1}}, 0},
+      // Deduction settles a stage without the search and its budget; a
+      // stage it leaves open is searched.
+      {{u"One", u"3 "}, &none, {}, 1},
+      {{u"None", u"3"}, &none, {{K::NoSolution, 1}}, 0},
+      {{u"Open", u"  ", u"  "}, &none, {{K::SolveUndetermined, 1}}, 0},
       {{u"One", u"3"}, nullptr, {}, 0},
       // A blank board's several loops are found at once, whatever the budget.
       {square, &none, {{K::SeveralSolutions, 1}}, 0},
@@ -156,6 +160,30 @@ TEST(StageCheck, SolvesEachStageWithAGridAsThePageDrawsIt) {
     ExpectFound(check.findings, cases[i].want);
     EXPECT_EQ(check.unique_count, cases[i].unique);
   }
+}
+
+// Each stage solved has its rating: by deduction, ★5 when a search had to
+// finish it, none without exactly one solution.
+TEST(StageCheck, RatesEachStageSolved) {
+  std::vector<std::u16string> lines = {u"Easy", u"  0", u"331", u"*", u"Open", u"  ", u"*",
+                                       u"Several", u"   ", u"   ", u"*", u"Hard", u"0   ", u"   0", u" 0  ",
+                                       u"*", u"Blank"};
+  Lines views(lines.begin(), lines.end());
+  const SolveBudget enough;
+  StageFileCheck check = CheckStageLines(views, &enough);
+  ASSERT_EQ(check.levels.size(), 4u);
+  EXPECT_EQ(check.levels[0].stage, 1u);
+  EXPECT_EQ(check.levels[0].title, u"Easy");
+  EXPECT_EQ(check.levels[0].rating, (Rating{1, 17}));
+  EXPECT_EQ(check.levels[0].uses[static_cast<size_t>(Technique::ClueCount)] +
+                check.levels[0].uses[static_cast<size_t>(Technique::DotRule)] +
+                check.levels[0].uses[static_cast<size_t>(Technique::LoopComplete)],
+            17);
+  EXPECT_EQ(check.levels[1].rating, (Rating{}));  // two loops
+  EXPECT_EQ(check.levels[2].rating, (Rating{}));
+  EXPECT_EQ(check.levels[3].stage, 4u);
+  EXPECT_EQ(check.levels[3].rating.level, 5);
+  EXPECT_TRUE(CheckStageLines(views).levels.empty());
 }
 
 TEST(StageCheck, NamesTheStageTheBudgetAndWhereTwoSolutionsDiffer) {

@@ -4,9 +4,9 @@
 #include <array>
 #include <optional>
 
-#include "app/messages.h"
 #include "check/check_messages.h"
 #include "check/markup_scanner.h"
+#include "input/file_error.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
 #include "text/gtstr.h"

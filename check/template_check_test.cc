@@ -26,8 +26,8 @@ using Verdict = PlaceholderUse::Verdict;
 const std::u16string_view kTokens[] = {
     u"[stagelist]", u"[filename]", u"[numstage]", u"[stage]", u"[title]",
     u"[lines]", u"[width]", u"[height]", u"[frame]", u"[data]", u"[number]",
-    u"[number*]", u"[row]", u"[row*]",
-    u"[Number]", u"[numbers]", u"[row *]", u"［row］", u"[TITLE]", u"[stage ]",
+    u"[number*]", u"[row]", u"[row*]", u"[level]",
+    u"[Level]", u"[Number]", u"[numbers]", u"[row *]", u"［row］", u"[TITLE]", u"[stage ]",
     u"[line]", u"［data]", u"[Frame]", u"[ｗｉｄｔｈ]",
 };
 const std::u16string_view kText[] = {u"<td>", u"x", u" ", u"</tr>", u"-", u"<p class=\"q\">", u""};

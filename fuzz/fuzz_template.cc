@@ -3,29 +3,12 @@
 // fails with a reason and a line inside the file.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "input/template_store.h"
 #include "input/text_file.h"
 #include "testing/fake_platform.h"
-
-namespace quarnel {
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-size_t CountLines(std::string_view bytes) {
-  std::string_view text_bytes = TextBytes(bytes, DecideTextEncoding(bytes));
-  return text_bytes.empty() ? 1
-                            : LineNumberAt(text_bytes, text_bytes.size(),
-                                           DecideLineEnds(text_bytes));
-}
-
-}  // namespace
-}  // namespace quarnel
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarnel;
@@ -39,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(status != LoadStatus::NotFound);
   if (status == LoadStatus::Failed) {
     Check(error.path == u"/opt/quarnel/template.dat");
-    Check(error.line >= 1 && error.line <= CountLines(bytes));
+    Check(error.line >= 1 && error.line <= LastLineOf(bytes));
     return 0;
   }
   Check(store.Find(u"body") != nullptr && store.Find(u"BODY") != nullptr);

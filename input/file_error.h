@@ -25,6 +25,18 @@ struct FileError {
   std::u16string detail;
 };
 
+/// The one message of a fatal error: the file, what is wrong with it and,
+/// where it applies, the line. Both programs show it as it stands.
+std::u16string FatalErrorText(const FileError& error);
+
+/// What is wrong on the line of an error that names one (bad text, a NUL, a
+/// repeated section), without the file and the line; for other errors the
+/// whole message.
+std::u16string LineProblemText(const FileError& error);
+
+/// `text`, then `reason` in full-width parentheses where there is one.
+std::u16string WithReason(std::u16string text, const std::u16string& reason);
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_INPUT_FILE_ERROR_H_

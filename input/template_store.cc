@@ -74,7 +74,7 @@ std::u16string TemplatePath(std::u16string_view directory, PathStyle style) {
   std::u16string path(directory);
   char16_t separator = style == PathStyle::Windows ? u'\\' : u'/';
   if (path.empty() || path.back() != separator) path.push_back(separator);
-  path += u"template.dat";
+  path += kTemplateFileName;
   return path;
 }
 

@@ -64,6 +64,9 @@ std::u16string SectionText(std::span<const std::u16string_view> lines,
 bool ParseTemplate(std::span<const std::u16string_view> lines,
                    TemplateStore* store, FileError* error);
 
+/// The template's file name, beside the programs.
+inline constexpr char16_t kTemplateFileName[] = u"template.dat";
+
 /// The path of "template.dat" in `directory`.
 std::u16string TemplatePath(std::u16string_view directory, PathStyle style);
 

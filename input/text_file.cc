@@ -59,14 +59,20 @@ size_t LineNumberAt(std::string_view bytes, size_t offset, LineEnds line_ends) {
   return line;
 }
 
-bool ReadTextFile(FileSystem& files, CodePage& code_page,
-                  const std::u16string& path, TextFile* file, FileError* error) {
-  std::string file_bytes;
+bool ReadTextFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
+                  TextFile* file, FileError* error, std::string* bytes_read) {
+  std::string own_bytes;
+  std::string& file_bytes = bytes_read != nullptr ? *bytes_read : own_bytes;
   std::u16string reason;
   if (files.ReadFile(path, &file_bytes, &reason) != FileSystem::ReadStatus::Ok) {
     *error = {FileError::Kind::CannotRead, path, 0, reason};
     return false;
   }
+  return DecodeTextFile(code_page, file_bytes, path, file, error);
+}
+
+bool DecodeTextFile(CodePage& code_page, std::string_view file_bytes,
+                    const std::u16string& path, TextFile* file, FileError* error) {
   file->encoding = DecideTextEncoding(file_bytes);
   std::string_view bytes = TextBytes(file_bytes, file->encoding);
   file->line_ends = DecideLineEnds(bytes);

@@ -29,9 +29,16 @@ struct TextFile {
 /// Reads the text file at `path` into `file`, in the encoding and with the
 /// line ends that DecideTextEncoding and DecideLineEnds find in its bytes.
 /// Fails with CannotRead, InvalidText (bytes not valid in that encoding) or
-/// NulCharacter, naming the first bad line.
-bool ReadTextFile(FileSystem& files, CodePage& code_page,
-                  const std::u16string& path, TextFile* file, FileError* error);
+/// NulCharacter, naming the first bad line. With `bytes_read`, the bytes the
+/// file was decoded from go there too, for a caller that looks at them
+/// again, so that it sees what was decoded.
+bool ReadTextFile(FileSystem& files, CodePage& code_page, const std::u16string& path,
+                  TextFile* file, FileError* error, std::string* bytes_read = nullptr);
+
+/// Decodes the bytes of a text file as ReadTextFile does; `path` is only
+/// named in `error`.
+bool DecodeTextFile(CodePage& code_page, std::string_view file_bytes,
+                    const std::u16string& path, TextFile* file, FileError* error);
 
 /// The line (from 1) that holds byte `offset` of `bytes`, the text of a file
 /// after any byte order mark, whose lines end as `line_ends` says.

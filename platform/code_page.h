@@ -21,9 +21,6 @@ class CodePage {
   virtual std::string Encode(std::u16string_view text) = 0;
 };
 
-/// Appends the decimal character reference of `code_point` ("&#233;").
-void AppendCharacterReference(char32_t code_point, std::string* bytes);
-
 /// POSIX: code page 932, whatever the locale. Windows: the system's ANSI
 /// code page, which is 932 on the Japanese systems the program is made for,
 /// and 932 too where the system's is UTF-8 (65001), which has no ANSI code

@@ -8,6 +8,7 @@
 
 #include "platform/code_page.h"
 #include "platform/utf8.h"
+#include "text/code_points.h"
 
 namespace quarnel {
 namespace {
@@ -72,15 +73,9 @@ class IconvCodePage final : public CodePage {
       }
       bytes.MakeRoom();
       char16_t c = text[i];
-      if (c >= 0xD800 && c <= 0xDFFF) {
+      if (IsSurrogate(c)) {
         // The code page has nothing beyond the first plane.
-        char32_t code_point = 0xFFFD;
-        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-          code_point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-          ++i;
-        }
-        AppendCharacterReference(code_point, bytes.Flushed());
+        AppendCharacterReferenceAt(text, &i, bytes.Flushed());
         continue;
       }
       // Each character is encoded on its own, so the converter is asked once
@@ -88,7 +83,7 @@ class IconvCodePage final : public CodePage {
       uint16_t& code = codes_[c];
       if (code == kNotAsked) code = EncodeOne(c);
       if (code == kMissing) {
-        AppendCharacterReference(c, bytes.Flushed());
+        AppendCharacterReferenceAt(text, &i, bytes.Flushed());
         continue;
       }
       if (code > 0xFF) bytes.Put(code >> 8);

@@ -4,11 +4,10 @@
 
 #include "platform/code_page.h"
 #include "platform/utf8.h"
+#include "text/code_points.h"
 
 namespace quarnel {
 namespace {
-
-bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 // Code page 932 as Linux's iconv has it, where Windows's differs; so the
 // Windows program writes the same bytes as the Linux one.
@@ -103,17 +102,11 @@ class Win32CodePage final : public CodePage {
       if (IsSurrogate(c)) {
         // The code page converts one code unit at a time and has nothing
         // beyond the first plane: a pair is one character, one reference.
-        char32_t code_point = 0xFFFD;
-        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-          code_point = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-          ++i;
-        }
-        AppendCharacterReference(code_point, bytes.Flushed());
+        AppendCharacterReferenceAt(text, &i, bytes.Flushed());
       } else if (const char* one_way = OneWayBytes(c)) {
         *bytes.Flushed() += one_way;
       } else {
-        AppendCharacterReference(c, bytes.Flushed());  // a Windows-only character
+        AppendCharacterReferenceAt(text, &i, bytes.Flushed());  // a Windows-only character
       }
       ++i;
     }

@@ -69,4 +69,13 @@ std::vector<std::u16string> SplitArgumentText(std::u16string_view text,
   return arguments;
 }
 
+std::u16string StagePathOf(const std::u16string& argument_text, PathStyle style) {
+  if (style == PathStyle::Windows && argument_text.size() >= 2 &&
+      argument_text.front() == u'"' && argument_text.back() == u'"' &&
+      argument_text.find(u'"', 1) == argument_text.size() - 1) {
+    return argument_text.substr(1, argument_text.size() - 2);
+  }
+  return argument_text;
+}
+
 }  // namespace quarnel

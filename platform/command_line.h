@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace quarnel {
 
 /// The argument text of a Windows command line: everything after the
@@ -24,6 +26,13 @@ std::u16string ArgumentTextOf(std::u16string_view command_line);
 /// With `starts`, where each argument starts in the text.
 std::vector<std::u16string> SplitArgumentText(std::u16string_view text,
                                               std::vector<size_t>* starts = nullptr);
+
+/// The stage file's path given by the argument text (the checker reads a
+/// dropped file's path the same way). On Windows, where no file name holds
+/// a quotation mark, a text that starts and ends with one and holds no other
+/// (as Explorer passes a path with blanks) is the path between them; any
+/// other text, and every text on POSIX, is the path as it stands.
+std::u16string StagePathOf(const std::u16string& argument_text, PathStyle style);
 
 }  // namespace quarnel
 

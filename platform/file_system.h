@@ -11,7 +11,7 @@ namespace quarnel {
 /// beside its path: Commit puts it in place of any old file, and destroying
 /// the writer without a successful Commit removes the temporary file and
 /// leaves any old file as it was. Where the file is written in place
-/// instead (see FileSystem::WriteFile), a failed write leaves it partial.
+/// instead (see FileSystem::StartFile), a failed write leaves it partial.
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
@@ -25,7 +25,7 @@ class FileWriter {
 
 /// Why a file could not be started: a page this system refuses to write
 /// where it stands (a link another user planted in a shared folder, see
-/// FileSystem::WriteFile), or a failure, with the system's reason.
+/// FileSystem::StartFile), or a failure, with the system's reason.
 struct StartFailure {
   enum class Kind { Failed, Refused };
   Kind kind = Kind::Failed;
@@ -52,13 +52,15 @@ class FileSystem {
   /// Reads all of `path`; on failure `error` says what went wrong.
   virtual ReadStatus ReadFile(const std::u16string& path, std::string* bytes,
                               std::u16string* error) = 0;
-  /// Replaces `path` with `bytes`, leaving what writing the file in place
+  /// Starts replacing `path` with the bytes to come, which the writer takes
+  /// in pieces; null, with `failure` saying why, when the file cannot be
+  /// started or is refused. The new file leaves what writing it in place
   /// would leave: an existing file the user may not write is an error and
   /// stays as it is; a symbolic link stays and its target gets the bytes;
   /// the file keeps its permissions (and owner and group, where the user
   /// may give them), or on Windows its attributes and security. The bytes go
-  /// to a temporary file beside the file and replace it only when complete,
-  /// so a failed write leaves any old file intact and no temporary file
+  /// to a temporary file beside the file and replace it only at Commit, so
+  /// a failed write leaves any old file intact and no temporary file
   /// behind, except where no temporary file can be made beside a file the
   /// user may write, or (POSIX) the file has several hard links: then it is
   /// written in place, one run at a time.
@@ -67,49 +69,22 @@ class FileSystem {
   /// has), a symbolic link is followed only if it belongs to the user or to
   /// the folder's owner, and a file with several hard links is not written
   /// at all, whatever the kernel's own protection is set to: such a page is
-  /// refused (StartFailure::Kind::Refused from StartFile) and nothing is
-  /// written. Each step works on what the one before found: the folder is
-  /// held open, the page and each link are opened without following a
-  /// link, the temporary file is made in the open folder and renamed there.
-  /// On failure `error` says what went wrong.
-  virtual bool WriteFile(const std::u16string& path, std::string_view bytes,
-                         std::u16string* error) = 0;
-  /// Starts replacing `path` as WriteFile does, with the bytes to come in
-  /// pieces; null, with `failure` saying why, when the file cannot be
-  /// started or is refused. This default gathers the pieces in memory and
-  /// hands them to WriteFile on Commit; a system's file system writes them
-  /// out as they come.
+  /// refused (StartFailure::Kind::Refused) and nothing is written. Each step
+  /// works on what the one before found: the folder is held open, the page
+  /// and each link are opened without following a link, the temporary file
+  /// is made in the open folder and renamed there.
   virtual std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
-                                                StartFailure* failure);
-};
+                                                StartFailure* failure) = 0;
 
-namespace internal {
-
-// The default file writer: the whole file in memory, written at Commit.
-class GatheringFileWriter final : public FileWriter {
- public:
-  GatheringFileWriter(FileSystem& files, const std::u16string& path)
-      : files_(files), path_(path) {}
-  bool Write(std::string_view bytes, std::u16string*) override {
-    bytes_ += bytes;
-    return true;
+  /// Replaces `path` with `bytes` at once, as StartFile, a Write and a
+  /// Commit do; on failure `error` says what went wrong.
+  bool WriteFile(const std::u16string& path, std::string_view bytes, std::u16string* error) {
+    StartFailure failure;
+    std::unique_ptr<FileWriter> file = StartFile(path, &failure);
+    if (!file) *error = failure.reason;
+    return file && file->Write(bytes, error) && file->Commit(error);
   }
-  bool Commit(std::u16string* error) override {
-    return files_.WriteFile(path_, bytes_, error);
-  }
-
- private:
-  FileSystem& files_;
-  std::u16string path_;
-  std::string bytes_;
 };
-
-}  // namespace internal
-
-inline std::unique_ptr<FileWriter> FileSystem::StartFile(const std::u16string& path,
-                                                         StartFailure*) {
-  return std::make_unique<internal::GatheringFileWriter>(*this, path);
-}
 
 std::unique_ptr<FileSystem> MakeSystemFileSystem();
 

@@ -312,14 +312,6 @@ class Win32FileSystem final : public FileSystem {
     return ReadStatus::Ok;
   }
 
-  bool WriteFile(const std::u16string& path, std::string_view bytes,
-                 std::u16string* error) override {
-    StartFailure failure;
-    std::unique_ptr<FileWriter> file = StartFile(path, &failure);
-    if (!file) *error = failure.reason;
-    return file && file->Write(bytes, error) && file->Commit(error);
-  }
-
   std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
                                         StartFailure* failure) override {
     return Win32FileWriter::Open(path, &failure->reason);

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "text/code_points.h"
+
 namespace quarnel {
 namespace {
 
@@ -39,7 +41,7 @@ size_t Utf8SequenceAt(std::string_view s, size_t i, uint32_t* cp) {
     if ((byte(i + k) & 0xC0) != 0x80) return 0;
     *cp = (*cp << 6) | (byte(i + k) & 0x3F);
   }
-  if (*cp < min || *cp > 0x10FFFF || (*cp >= 0xD800 && *cp <= 0xDFFF)) return 0;
+  if (*cp < min || *cp > 0x10FFFF || IsSurrogate(*cp)) return 0;
   return length;
 }
 
@@ -75,10 +77,9 @@ std::string EncodeUtf8As(std::u16string_view text, bool raw_bytes) {
     }
     bytes.MakeRoom();
     uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDFFF) {
-      if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-          text[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    if (IsSurrogate(c)) {
+      c = CodePointAt(text, &i);
+      if (c >= 0x10000) {
         put(0xF0 | (c >> 18));
         put(0x80 | ((c >> 12) & 0x3F));
         put(0x80 | ((c >> 6) & 0x3F));

@@ -7,7 +7,7 @@
 namespace quarnel {
 
 void BuildDocument(const TemplateStore& templates, const StageList& stages,
-                   std::u16string_view stage_path, TextSink& out) {
+                   std::u16string_view stage_path, TextSink& out, StageRater rater) {
   const std::u16string* body = templates.Find(SectionName(Section::Body));
   if (!body || body->empty()) return;
   // "[stagelist]" is filled by ReplaceAll's rule on the fixed body, so the
@@ -20,7 +20,7 @@ void BuildDocument(const TemplateStore& templates, const StageList& stages,
   for (size_t i = 0; i < pieces.size(); ++i) {
     if (i > 0) {
       for (size_t s = 0; s < stages.size(); ++s) {
-        RenderStage(templates, static_cast<long long>(s + 1), stages[s], fill_path);
+        RenderStage(templates, static_cast<long long>(s + 1), stages[s], fill_path, rater);
         fill_path.Write(u"\r\n");
       }
     }
@@ -31,9 +31,9 @@ void BuildDocument(const TemplateStore& templates, const StageList& stages,
 
 std::u16string BuildDocument(const TemplateStore& templates,
                              const StageList& stages,
-                             std::u16string_view stage_path) {
+                             std::u16string_view stage_path, StageRater rater) {
   StringSink out;
-  BuildDocument(templates, stages, stage_path, out);
+  BuildDocument(templates, stages, stage_path, out, rater);
   return std::move(out.text());
 }
 

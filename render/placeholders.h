@@ -16,8 +16,8 @@ inline constexpr size_t kSectionCount = 8;
 /// The placeholders the renderer fills.
 enum class Placeholder { Stagelist, Filename, Numstage, Stage, Title, Lines,
                          Width, Height, Frame, Data, Number, NumberFull, Row,
-                         RowFull };
-inline constexpr size_t kPlaceholderCount = 14;
+                         RowFull, Level };
+inline constexpr size_t kPlaceholderCount = 15;
 
 /// A set of sections, one bit each.
 using SectionSet = unsigned;
@@ -71,6 +71,8 @@ inline constexpr PlaceholderRule kPlaceholderRules[kPlaceholderCount] = {
     // Filled in the row body: the data pieces, not data_line around them.
     {Placeholder::Row, u"[row]", Bit(Section::DataSpace) | Bit(Section::DataContent)},
     {Placeholder::RowFull, u"[row*]", Bit(Section::DataSpace) | Bit(Section::DataContent)},
+    // The stage's difficulty: filled with the title, before the lines.
+    {Placeholder::Level, u"[level]", Bit(Section::Stagelist)},
 };
 
 constexpr bool RulesInEnumOrder() {

@@ -136,8 +136,15 @@ class StageDrawing {
 
 }  // namespace
 
+std::u16string LevelText(int level) {
+  if (level < 1 || level > 5) return {};
+  std::u16string text(static_cast<size_t>(level), u'★');
+  text.append(static_cast<size_t>(5 - level), u'☆');
+  return text + u"（" + DecimalText(level) + u"）";
+}
+
 void RenderStage(const TemplateStore& templates, long long index,
-                 std::u16string_view record, TextSink& out) {
+                 std::u16string_view record, TextSink& out, StageRater rater) {
   // The title ends at the first U+0000 and the grid at the next one.
   size_t title_end = record.find(u'\0');
   if (title_end == std::u16string_view::npos) return;
@@ -154,6 +161,12 @@ void RenderStage(const TemplateStore& templates, long long index,
 
   std::u16string fragment = TemplateText(templates, SectionName(Section::Stagelist));
   fragment = ReplaceAll(std::move(fragment), PlaceholderText(Placeholder::Stage), DecimalText(index));
+  // "[level]" is filled with the title (before it, so that a title's own
+  // "[level]" stays as written); a stage is rated only when it shows.
+  const std::u16string_view level = PlaceholderText(Placeholder::Level);
+  if (fragment.find(level) != std::u16string::npos) {
+    fragment = ReplaceAll(std::move(fragment), level, rater ? LevelText(rater(record)) : u"");
+  }
   fragment = ReplaceAll(std::move(fragment), PlaceholderText(Placeholder::Title), title);
   // "[lines]" is filled by ReplaceAll's rule on the fragment as it stands;
   // "[width]" and "[height]" are filled afterwards in everything, the lines
@@ -172,9 +185,9 @@ void RenderStage(const TemplateStore& templates, long long index,
 }
 
 std::u16string RenderStage(const TemplateStore& templates, long long index,
-                           std::u16string_view record) {
+                           std::u16string_view record, StageRater rater) {
   StringSink out;
-  RenderStage(templates, index, record, out);
+  RenderStage(templates, index, record, out, rater);
   return std::move(out.text());
 }
 

@@ -96,5 +96,31 @@ TEST(RenderStage, HasHeightPlusOneFrameRows) {
   EXPECT_EQ(RenderStage(store, 1, Record(u"T", u"0\r\n1\r\n2\r\n3")), u"FD0FD1FD2FD3F");
 }
 
+// "[level]": five stars for the rater's level, asked only when the
+// stagelist holds the placeholder; nothing without a rater or a loop.
+int rated_calls = 0;
+int RateByTitleLength(std::u16string_view record) {
+  ++rated_calls;
+  return static_cast<int>(record.find(u'\0'));
+}
+
+TEST(RenderStage, FillsTheLevelOnlyWhereTheTemplateAsksForIt) {
+  EXPECT_EQ(LevelText(1), u"★☆☆☆☆（1）");
+  EXPECT_EQ(LevelText(5), u"★★★★★（5）");
+  EXPECT_EQ(LevelText(0), u"");
+  Sections sections = kPlain;
+  sections.back().second = u"[level]/[title]:[lines]";
+  const TemplateStore with_level = Store(sections);
+  rated_calls = 0;
+  EXPECT_EQ(RenderStage(with_level, 1, Record(u"abc", u"1"), RateByTitleLength), u"★★★☆☆（3）/abc:+-+|1|+-+");
+  EXPECT_EQ(RenderStage(with_level, 1, Record(u"", u"1"), RateByTitleLength), u"/:+-+|1|+-+");
+  EXPECT_EQ(RenderStage(with_level, 1, Record(u"ab", u"1")), u"/ab:+-+|1|+-+");
+  // A title's own "[level]" stays as written.
+  EXPECT_EQ(RenderStage(with_level, 1, Record(u"[level]", u"1"), RateByTitleLength), u"/[level]:+-+|1|+-+");
+  EXPECT_EQ(rated_calls, 3);
+  EXPECT_EQ(RenderStage(Store(kPlain), 1, Record(u"abc", u"1"), RateByTitleLength), u"+-+|1|+-+");
+  EXPECT_EQ(rated_calls, 3);
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -21,17 +21,6 @@ FileSystem::ReadStatus FakeFileSystem::ReadFile(const std::u16string& path,
   return ReadStatus::Ok;
 }
 
-bool FakeFileSystem::WriteFile(const std::u16string& path, std::string_view bytes,
-                               std::u16string* error) {
-  writes.push_back(path);
-  if (path == fail_writes_to) {
-    *error = u"disk full";
-    return false;
-  }
-  files[path] = std::string(bytes);
-  return true;
-}
-
 namespace {
 
 // A file written as it comes into PATH + ".tmp", renamed on commit.
@@ -75,8 +64,7 @@ std::unique_ptr<FileWriter> FakeFileSystem::StartFile(const std::u16string& path
     *failure = {StartFailure::Kind::Refused, u"refused"};
     return nullptr;
   }
-  if (stream_started_files) return std::make_unique<StreamingFakeWriter>(*this, path);
-  return FileSystem::StartFile(path, failure);
+  return std::make_unique<StreamingFakeWriter>(*this, path);
 }
 
 bool FakeCodePage::Decode(std::string_view bytes, std::u16string* text) {

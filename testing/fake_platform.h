@@ -67,8 +67,6 @@ class FakeFileSystem final : public FileSystem {
   }
   ReadStatus ReadFile(const std::u16string& path, std::string* bytes,
                       std::u16string* error) override;
-  bool WriteFile(const std::u16string& path, std::string_view bytes,
-                 std::u16string* error) override;
   std::unique_ptr<FileWriter> StartFile(const std::u16string& path,
                                         StartFailure* failure) override;
 
@@ -76,13 +74,12 @@ class FakeFileSystem final : public FileSystem {
   std::map<std::u16string, std::string> files;
   std::set<std::pair<std::u16string, std::u16string>> same_files;
   std::set<std::u16string> fail_reads_of;  // exist, but reading them fails
-  std::u16string fail_writes_to;           // a write here fails as on a full disk
+  std::u16string fail_writes_to;           // a commit here fails as on a full disk
   std::u16string refuse_writes_to;         // a page here is refused from the start
-  // When set, a started file is written as it comes, as the systems' own
-  // file systems do: into PATH + ".tmp", renamed on commit, removed when
-  // dropped; a write that would make it longer than `disk_room` fails as
-  // on a full disk.
-  bool stream_started_files = false;
+  // A started file is written as it comes, as the systems' own file systems
+  // do: into PATH + ".tmp", renamed on commit (recorded in `writes`),
+  // removed when dropped; a write that would make it longer than
+  // `disk_room` fails as on a full disk.
   size_t disk_room = SIZE_MAX;
   std::vector<std::u16string> reads;
   std::vector<std::u16string> writes;

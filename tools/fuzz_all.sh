@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build/fuzz
 mkdir -p "$build/artifacts"
-for harness in fuzz_template fuzz_stages fuzz_render fuzz_gtstr fuzz_text_file fuzz_loop_solver; do
+for harness in fuzz_template fuzz_stages fuzz_render fuzz_gtstr fuzz_text_file fuzz_check fuzz_loop_solver fuzz_puzz_link; do
   work=$build/corpus/$harness
   mkdir -p "$work"
   log=$build/$harness.log

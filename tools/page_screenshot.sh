@@ -3,8 +3,9 @@
 # examples/stages.dat with the default template: in headless Chromium in the
 # light and the dark colour scheme (example-page.png,
 # example-page-dark.png), and the first page of its print to PDF as
-# pdftoppm renders it (example-page-print.png), and two stages played, one
-# with faults highlighted and one solved (example-page-play.png).
+# pdftoppm renders it (example-page-print.png), two stages played, one
+# with faults highlighted and one solved (example-page-play.png), and a
+# stage in play on a phone (example-page-phone.png).
 #
 # usage: page_screenshot.sh [QUARNEL [OUTPUT_DIR]]
 #   (defaults: build/default/quarnel, docs)

@@ -82,9 +82,10 @@ def checker_texts(header):
     words = {"Warning": "警告", "Error": "エラー"}
     rows = re.findall(r"\{FindingKind::\w+,\s*Finding::Severity::(\w+),\s*" + STRINGS + r"\}", source)
     texts = {"%s: %s" % (words[severity], literal(strings)) for severity, strings in rows}
-    for name in ("kTemplateCleanText", "kStagesCleanText", "kStagesUniqueText", "kUsageText",
-                 "kCannotWriteOutputText", "kSolveSecondsMissingText", "kSolveSecondsNotNumberText",
-                 "kSolveSecondsNotPositiveText", "kSolveSecondsTooLargeText", "kUnknownOptionText"):
+    for name in ("kTemplateCleanText", "kStagesCleanText", "kStagesUniqueText", "kLevelLineText",
+                 "kUsageText", "kCannotWriteOutputText", "kStageAddressText", "kSolveSecondsMissingText",
+                 "kSolveSecondsNotNumberText", "kSolveSecondsNotPositiveText", "kSolveSecondsTooLargeText",
+                 "kUnknownOptionText"):
         found = re.search(name + r"\[\] =\s*" + STRINGS + ";", source)
         if not found:
             failures.append("%s has no %s" % (header, name))

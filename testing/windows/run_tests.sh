@@ -118,6 +118,7 @@ run_ctest "$@" || status=$?
 # the programs do not see 65001.
 utf8_tests='^(Win32CodePage\.|SystemCodePage\.|code_page\.table$'
 utf8_tests+='|e2e\.(bundled_example|utf8_stage_file_gives_the_same_page|characters_shift_jis_lacks_become_references|latin1_stage_file_is_refused|japanese_path|full_width_and_ragged|invalid_cp932_in_stage_file|invalid_cp932_in_template|truncated_double_byte_at_end|quoted_path_with_blank_is_unquoted)$'
+utf8_tests+='|import\.(titles_and_forms|bad_line_writes_nothing|pzprv3_file)$'
 utf8_tests+='|gui\.(missing_template|missing_stage_file|dialog_cancel|dialog_open|dragged_path_with_blanks)$)'
 echo "run_tests.sh: again with the ANSI code page 65001 (system locale hi_IN.UTF-8, user locale ja_JP.UTF-8)"
 timeout 60 wineserver -k 2>/dev/null || true
