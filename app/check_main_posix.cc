@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
   quarnel::CheckRequest request =
       quarnel::CheckRequestOf(arguments, process->ExecutableDirectory(), files->Style());
   if (request.usage_error) {
+    if (!request.usage_problem.empty()) WriteLine(request.usage_problem, stderr);
     WriteLine(quarnel::kUsageText, stderr);
     return static_cast<int>(CheckStatus::Usage);
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <new>
+#include <string>
 
 #include "app/messages.h"
 #include "check/check_file.h"
@@ -21,7 +22,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     quarnel::CheckRequest request = quarnel::CheckRequestOfText(
         process->ArgumentText(), process->ExecutableDirectory(), files->Style());
     if (request.usage_error) {
-      boxes->Show(quarnel::kBoxUsageText, quarnel::kErrorTitle);
+      std::u16string text = request.usage_problem;
+      if (!text.empty()) text += u'\n';
+      boxes->Show(text + quarnel::kBoxUsageText, quarnel::kErrorTitle);
       return static_cast<int>(quarnel::CheckStatus::Usage);
     }
     quarnel::CheckReport report =

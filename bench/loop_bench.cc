@@ -82,7 +82,7 @@ int Repairs(int argc, char** argv, int first) {
       const Verdict verdict = Solve(board, budget);
       if (verdict.outcome == Verdict::Outcome::Several) {
         ++several;
-        const Repair repair = UniqueRepair(board, verdict, Clock::now() + budget.time);
+        const Repair repair = UniqueRepair(board, verdict, budget.work);
         several_times.push_back(std::chrono::duration<double>(Clock::now() - begin).count());
         repaired += repair.unique ? 1 : 0;
         continue;
@@ -97,7 +97,7 @@ int Repairs(int argc, char** argv, int first) {
         begin = Clock::now();
         const Verdict none = Solve(broken, budget);
         if (none.outcome != Verdict::Outcome::None) continue;
-        std::optional<std::vector<int>> core = ConflictingClues(broken, Clock::now() + budget.time);
+        std::optional<std::vector<int>> core = ConflictingClues(broken, budget.work);
         none_times.push_back(std::chrono::duration<double>(Clock::now() - begin).count());
         ++unsolved;
         if (core && !core->empty()) {
@@ -124,6 +124,8 @@ int Repairs(int argc, char** argv, int first) {
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "-r") return Repairs(argc, argv, 2);
   std::vector<double> seconds;
+  double cpu_seconds = 0;
+  long long work = 0;
   int counts[4] = {};
   bool ratings_met = true;
   int first = 1;
@@ -131,7 +133,7 @@ int main(int argc, char** argv) {
   first += each;
   SolveBudget budget;
   if (argc > first + 1 && std::string(argv[first]) == "-s") {
-    budget.time = std::chrono::seconds(std::atoi(argv[first + 1]));
+    budget = SolveBudgetOfSeconds(std::chrono::seconds(std::atoi(argv[first + 1])));
     first += 2;
   }
   for (int i = first; i < argc; ++i) {
@@ -170,7 +172,10 @@ int main(int argc, char** argv) {
         slowest_solved = std::max(slowest_solved, rating_seconds.back());
       }
       begin = std::chrono::steady_clock::now();
+      const std::clock_t solve_cpu_begin = std::clock();
       const Verdict verdict = Solve(board, budget);
+      cpu_seconds += static_cast<double>(std::clock() - solve_cpu_begin) / CLOCKS_PER_SEC;
+      work += verdict.work;
       seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
       // A stage that is not unique has no rating.
       ++levels[verdict.outcome == Verdict::Outcome::Unique ? rating.level : 0];
@@ -190,7 +195,7 @@ int main(int argc, char** argv) {
         const std::string title(record.begin(), std::find(record.begin(), record.end(), u'\0'));
         std::cout << argv[i] << " " << title
                   << ": " << seconds.back() << " s, " << "USNX"[static_cast<int>(verdict.outcome)] << ", "
-                  << verdict.nodes << " nodes, ★" << rating.level << " (" << rating.count << ") by "
+                  << verdict.nodes << " nodes, " << verdict.work << " solver work, ★" << rating.level << " (" << rating.count << ") by "
                   << deduction.work << " work in "
                   << rating_seconds.back() << " s\n" << std::flush;
       }
@@ -218,7 +223,10 @@ int main(int argc, char** argv) {
   std::cout << "stages: " << seconds.size() << "  unique: " << counts[0]
             << "  several: " << counts[1] << "  none: " << counts[2]
             << "  undetermined: " << counts[3] << "\n"
-            << "p95: " << seconds[p95] << " s  max: " << seconds.back() << " s\n";
+            << "p95: " << seconds[p95] << " s  max: " << seconds.back() << " s\n"
+            << "solver work: " << work << " in " << cpu_seconds << " s of processor time, "
+            << static_cast<long long>(work / std::max(cpu_seconds, 1e-9)) << " a second (the budget counts "
+            << kSolveWorkPerSecond << ")\n";
   const bool met = seconds[p95] <= 1 && seconds.back() <= 10 && counts[3] == 0 && ratings_met;
   std::cout << "targets (p95 at most 1 s, max at most 10 s, none undetermined; the ratings' above): "
             << (met ? "met" : "not met") << "\n";

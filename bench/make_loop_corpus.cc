@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   const std::string prefix = argv[5];
   std::ofstream minimal(prefix + "_minimal.dat", std::ios::binary | std::ios::app);
   std::ofstream several(prefix + "_several.dat", std::ios::binary | std::ios::app);
-  const SolveBudget budget{std::chrono::seconds(argc == 7 ? std::atoi(argv[6]) : 10)};
+  const SolveBudget budget = SolveBudgetOfSeconds(std::chrono::seconds(argc == 7 ? std::atoi(argv[6]) : 10));
   for (unsigned long long seed = first; seed < first + count; ++seed) {
     std::mt19937_64 random(seed);
     const std::vector<bool> loop = RandomLoop(width, height, random);

@@ -107,46 +107,59 @@ void AddReadingFindings(std::string_view file_bytes, const TextFile& file, CodeP
                                   {as_code_page, DecodeUtf8(line)}));
 }
 
-// "--solve-seconds"'s N: seconds, more than 0, with a decimal fraction
-// if need be ("0.5"); digits past nanoseconds count for nothing.
-std::optional<SolveBudget> BudgetOf(std::u16string_view text) {
-  size_t dot = text.find(u'.');
-  std::u16string_view whole = text.substr(0, dot);
-  std::u16string_view fraction = dot == std::u16string_view::npos ? u"" : text.substr(dot + 1);
+// "--solve-seconds"'s N: digits with a decimal fraction if need be ("5",
+// "5.", ".5", "0.25"), more than 0 and at most kMaxSolveTime, as work at
+// the fixed rate; digits past nanoseconds count for nothing, yet a value
+// this small still gives one unit of work. Without a budget, `*problem`
+// says what is wrong with the value.
+std::optional<SolveBudget> BudgetOf(std::u16string_view text, std::u16string* problem) {
+  const bool negative = !text.empty() && text.front() == u'-';
+  std::u16string_view number = negative ? text.substr(1) : text;
+  size_t dot = number.find(u'.');
+  std::u16string_view whole = number.substr(0, dot);
+  std::u16string_view fraction =
+      dot == std::u16string_view::npos ? u"" : number.substr(dot + 1);
   auto digits = [](std::u16string_view s) {
     return std::all_of(s.begin(), s.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
   };
-  if (whole.empty() || !digits(whole) || !digits(fraction) ||
-      (dot != std::u16string_view::npos && fraction.empty())) {
+  if (!digits(whole) || !digits(fraction) || whole.size() + fraction.size() == 0) {
+    *problem = FillText(kSolveSecondsNotNumberText, {text});
     return std::nullopt;
   }
+  auto nonzero = [](std::u16string_view s) { return s.find_first_not_of(u'0') != s.npos; };
+  if (negative || (!nonzero(whole) && !nonzero(fraction))) {
+    *problem = FillText(kSolveSecondsNotPositiveText, {text});
+    return std::nullopt;
+  }
+  whole.remove_prefix(std::min(whole.size(), whole.find_first_not_of(u'0')));
   long long seconds = 0;
-  for (char16_t c : whole) {
-    seconds = std::min<long long>(seconds * 10 + (c - u'0'), kMaxSolveTime.count());
+  for (char16_t c : whole.substr(0, 8)) seconds = seconds * 10 + (c - u'0');
+  if (whole.size() > 8 || seconds > kMaxSolveTime.count() ||
+      (seconds == kMaxSolveTime.count() && nonzero(fraction))) {
+    *problem = FillText(kSolveSecondsTooLargeText, {text});
+    return std::nullopt;
   }
   long long nanoseconds = 0;
   for (size_t i = 0; i < 9; ++i) {
     nanoseconds = nanoseconds * 10 + (i < fraction.size() ? fraction[i] - u'0' : 0);
   }
-  if (seconds == 0 && nanoseconds == 0) return std::nullopt;
-  auto time = std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds);
-  return SolveBudget{std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-      std::min<std::chrono::nanoseconds>(time, kMaxSolveTime))};
+  return SolveBudgetOfSeconds(std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds));
 }
 
 // Takes the option at `arguments[*i]` (with its value, moving `*i` past it)
 // into `request`; false for an argument that is no option: a file. An
-// unknown option or a bad value is a usage error.
+// unknown option or a bad value is a usage error, and the request says why.
 bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckRequest* request) {
   const std::u16string& argument = arguments[*i];
+  std::u16string problem;
   if (argument == u"--solve-seconds") {
     std::optional<SolveBudget> budget;
-    if (*i + 1 < arguments.size()) budget = BudgetOf(arguments[++*i]);
-    if (budget) {
-      request->solve = budget;
+    if (*i + 1 < arguments.size()) {
+      budget = BudgetOf(arguments[++*i], &problem);
     } else {
-      request->usage_error = true;
+      problem = kSolveSecondsMissingText;
     }
+    if (budget) request->solve = budget;
   } else if (argument == u"--no-solve") {
     request->solve.reset();
   } else if (argument == u"--urls") {
@@ -158,9 +171,13 @@ bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckReque
   } else if (argument == u"--stages") {
     request->choice = KindChoice::Stages;
   } else if (argument.size() > 1 && argument.front() == u'-') {
-    request->usage_error = true;
+    problem = FillText(kUnknownOptionText, {argument});
   } else {
     return false;
+  }
+  if (!problem.empty() && !request->usage_error) {
+    request->usage_error = true;
+    request->usage_problem = std::move(problem);
   }
   return true;
 }
@@ -202,8 +219,13 @@ CheckRequest CheckRequestOfText(std::u16string_view argument_text,
   }
   // Only the budget's options: one box reports one file, of the kind it is.
   // The box has no room for a line per stage.
-  if (request.choice != KindChoice::Detect || request.addresses || request.levels) {
+  if ((request.choice != KindChoice::Detect || request.addresses || request.levels) &&
+      !request.usage_error) {
     request.usage_error = true;
+    auto forced = std::find_if(arguments.begin(), arguments.begin() + i, [](const auto& a) {
+      return a == u"--template" || a == u"--stages" || a == u"--urls" || a == u"--levels";
+    });
+    request.usage_problem = FillText(kBoxOnlyBudgetText, {*forced});
   }
   std::u16string_view file;
   if (i == 0) {

@@ -62,18 +62,23 @@ struct CheckRequest {
   /// Whether each stage's rating is shown ("--levels").
   bool levels = false;
   bool usage_error = false;
+  /// With a usage error, a line saying what is wrong (empty where the
+  /// usage says it all).
+  std::u16string usage_problem;
 };
 
-/// The longest budget "--solve-seconds" gives; more counts as this.
+/// The longest budget "--solve-seconds" takes; more is a usage error.
 inline constexpr std::chrono::seconds kMaxSolveTime{1'000'000};
 
 /// The request of the POSIX program's arguments: "--template" or "--stages"
 /// (the last one counts) force the kind of every file, "--solve-seconds N"
 /// sets the budget of each stage (N seconds, more than 0, a decimal
-/// fraction allowed) and "--no-solve" turns solving off (again the last one
-/// counts), "--urls" reports each stage's web address, "--levels" shows each stage's rating, "--" ends the options, and without a file the template beside
-/// the executable is read. Any other argument starting with "-", and an N
-/// that is no such number, is a usage error.
+/// fraction allowed, at most kMaxSolveTime) and "--no-solve" turns solving
+/// off (again the last one counts), "--urls" reports each stage's web
+/// address, "--levels" shows each stage's rating, "--" ends the options,
+/// and without a file the template beside the executable is read. Any
+/// other argument starting with "-", and an N that is no such number, is a
+/// usage error, the first one named in usage_problem.
 CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
                             std::u16string_view executable_directory, PathStyle style);
 

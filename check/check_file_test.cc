@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/utf8.h"
 #include "puzzle/loop_generator.h"
 #include "testing/fake_platform.h"
 
@@ -82,26 +83,14 @@ TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
       {{u"-x", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
       // The budget of each stage, or none.
       {{u"--solve-seconds", u"60", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, false, milliseconds(60000)},
-      {{u"--solve-seconds", u"0.25"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false, milliseconds(250)},
-      {{u"--solve-seconds", u"007.5"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false, milliseconds(7500)},
-      {{u"--solve-seconds", u"99999999999999999999"}, KindChoice::Detect, {u"/opt/q/template.dat"},
-       false, kMaxSolveTime},
       {{u"--no-solve", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, false, no_solve},
       {{u"--no-solve", u"--solve-seconds", u"3"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false,
        milliseconds(3000)},
       {{u"--solve-seconds", u"3", u"--no-solve"}, KindChoice::Detect, {u"/opt/q/template.dat"}, false,
        no_solve},
       {{u"--", u"--no-solve"}, KindChoice::Detect, {u"--no-solve"}, false, ten},
-      // N is a number of seconds above 0.
-      {{u"--solve-seconds", u"0", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
-      {{u"--solve-seconds", u"0.000", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
-      {{u"--solve-seconds", u"-5", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
+      // Every value of N: TakesEverySolveSecondsValueAsDocumented.
       {{u"--solve-seconds", u"ten", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
-      {{u"--solve-seconds", u"1e3", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
-      {{u"--solve-seconds", u"5.", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
-      {{u"--solve-seconds", u".5", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
-      {{u"--solve-seconds", u"", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
-      {{u"--solve-seconds", u"５", u"a.dat"}, KindChoice::Detect, {u"a.dat"}, true, ten},
       {{u"a.dat", u"--solve-seconds"}, KindChoice::Detect, {u"a.dat"}, true, ten},
   };
   EXPECT_FALSE(CheckRequestOf(std::vector<std::u16string>{u"a.dat"}, u"/", PathStyle::Posix).levels);
@@ -115,12 +104,81 @@ TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
     if (cases[i].usage_error) continue;
     ASSERT_EQ(request.solve.has_value(), cases[i].budget.has_value());
     if (request.solve) {
-      EXPECT_EQ(request.solve->time, *cases[i].budget);
+      EXPECT_EQ(request.solve->work, SolveBudgetOfSeconds(*cases[i].budget).work);
     }
   }
   EXPECT_EQ(CheckedPath(u"", u"C:\\q", PathStyle::Windows), u"C:\\q\\template.dat");
   EXPECT_EQ(CheckedPath(u"\"C:\\a b\\s.dat\"", u"C:\\q", PathStyle::Windows), u"C:\\a b\\s.dat");
   EXPECT_EQ(CheckedPath(u"\"x\"", u"/opt/q", PathStyle::Posix), u"\"x\"");
+}
+
+// Each value of "--solve-seconds" on both programs' arguments: the budget
+// it gives, or the line that says what is wrong with it.
+TEST(CheckFile, TakesEverySolveSecondsValueAsDocumented) {
+  using std::chrono::nanoseconds;
+  struct Case {
+    std::u16string value;
+    nanoseconds budget;    // when taken
+    std::u16string problem;  // otherwise
+  };
+  const std::u16string too_large = u"は 1000000 より大きいので使えません";
+  const std::u16string not_number = u"は数ではありません", not_positive = u"は 0 より大きくありません";
+  const std::u16string digits401 = u"1" + std::u16string(400, u'0');
+  const Case cases[] = {
+      {u"5", std::chrono::seconds(5), {}},
+      {u"5.", std::chrono::seconds(5), {}},
+      {u".5", std::chrono::milliseconds(500), {}},
+      {u"0.25", std::chrono::milliseconds(250), {}},
+      {u"007.5", std::chrono::milliseconds(7500), {}},
+      {u"0.0000000000001", nanoseconds(10), {}},  // more than 0: the smallest budget
+      {u"1000000", kMaxSolveTime, {}},
+      {u"1000000.000", kMaxSolveTime, {}},
+      {u"0001000000", kMaxSolveTime, {}},
+      {u"1000000.0000000001", {}, too_large},
+      {u"1000001", {}, too_large},
+      {u"99999999", {}, too_large},
+      {digits401, {}, too_large},
+      {u"0", {}, not_positive},
+      {u"0.000", {}, not_positive},
+      {u".0", {}, not_positive},
+      {u"-5", {}, not_positive},
+      {u"abc", {}, not_number},
+      {u"1e3", {}, not_number},
+      {u"+5", {}, not_number},
+      {u".", {}, not_number},
+      {u"-", {}, not_number},
+      {u"1.2.3", {}, not_number},
+      {u"5 ", {}, not_number},
+      {u"0x10", {}, not_number},
+      {u"５", {}, not_number},  // a full-width digit
+      {u"", {}, not_number},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "value \"" << EncodeUtf8(c.value).substr(0, 40) << "\"");
+    std::vector<std::u16string> args = {u"--solve-seconds", c.value, u"s.dat"};
+    const CheckRequest posix = CheckRequestOf(args, u"/opt/q", PathStyle::Posix);
+    const CheckRequest windows = CheckRequestOfText(u"--solve-seconds \"" + c.value + u"\" s.dat",
+                                                    u"C:\\q", PathStyle::Windows);
+    for (const CheckRequest* request : {&posix, &windows}) {
+      if (c.problem.empty()) {
+        EXPECT_FALSE(request->usage_error);
+        ASSERT_TRUE(request->solve.has_value());
+        EXPECT_EQ(request->solve->work, c.budget.count() / 10);  // 100,000,000 a second
+      } else {
+        EXPECT_TRUE(request->usage_error);
+        EXPECT_EQ(request->usage_problem, u"--solve-seconds の値 " + c.value + u" " + c.problem);
+      }
+    }
+  }
+  // The other usage errors say what they are too.
+  const std::vector<std::u16string> missing = {u"a.dat", u"--solve-seconds"};
+  EXPECT_EQ(CheckRequestOf(missing, u"/q", PathStyle::Posix).usage_problem,
+            u"--solve-seconds のあとに秒数がありません");
+  const std::vector<std::u16string> unknown = {u"-x", u"--solve-seconds", u"0"};
+  EXPECT_EQ(CheckRequestOf(unknown, u"/q", PathStyle::Posix).usage_problem,
+            u"-x というオプションはありません");
+  EXPECT_EQ(CheckRequestOfText(u"--no-solve --stages s.dat", u"C:\\q", PathStyle::Windows).usage_problem,
+            u"quarnel-check.exe では --stages は使えません");
 }
 
 TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
@@ -157,7 +215,6 @@ TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
       {u"-x s.dat", usage, ten},
       {u"-s.dat", usage, ten},
       {u"--solve-seconds", usage, ten},
-      {u"--solve-seconds 0 s.dat", usage, ten},
       {u"--solve-seconds ten s.dat", usage, ten},
       {u"--solve-seconds \"\" s.dat", usage, ten},
       {u"--solve-seconds s.dat", usage, ten},
@@ -175,7 +232,7 @@ TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
     EXPECT_EQ(request.paths, std::vector<std::u16string>{cases[i].path});
     ASSERT_EQ(request.solve.has_value(), cases[i].budget.has_value());
     if (request.solve) {
-      EXPECT_EQ(request.solve->time, *cases[i].budget);
+      EXPECT_EQ(request.solve->work, SolveBudgetOfSeconds(*cases[i].budget).work);
     }
   }
 }
@@ -314,7 +371,7 @@ std::string StagesEndingInALongOne() {
 TEST(CheckFile, ReportsEachFindingOnceItAndTheStagesBeforeItAreDecided) {
   FakePlatform fake;
   fake.files.files[u"s.dat"] = StagesEndingInALongOne();
-  const SolveBudget budget{std::chrono::milliseconds(300)};
+  const SolveBudget budget = SolveBudgetOfWork(30'000'000);
   std::vector<std::vector<std::u16string>> runs;
   for (unsigned threads : {1u, 2u}) {
     SCOPED_TRACE(testing::Message() << threads << " threads");

@@ -100,7 +100,8 @@ inline constexpr FindingMessage kFindingMessages[kFindingKindCount] = {
     {FindingKind::NoSolution, Finding::Severity::Warning,
      u"ステージ {1}「{2}」には解がありません。{3}"},
     {FindingKind::SolveUndetermined, Finding::Severity::Warning,
-     u"ステージ {1}「{2}」は、1 ステージに使える {3} 秒のうちに解が一つかどうか決まりませんでした。"
+     u"ステージ {1}「{2}」は、1 ステージに使える {3} 秒ぶんの探索のうち {4} 手を使っても、"
+     u"解が一つかどうか決まりませんでした。"
      u"時間を増やすには「--solve-seconds 秒数」をつけて調べなおしてください"},
     {FindingKind::TooLargeToSolve, Finding::Severity::Warning,
      u"ステージ {1}「{2}」は {3} マスあり、解を調べられる {4} マスより多いので、解は調べませんでした。"
@@ -198,6 +199,17 @@ inline constexpr char16_t kUsageText[] =
 /// The Windows program's box, for an argument text it does not take.
 inline constexpr char16_t kBoxUsageText[] =
     u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]";
+/// Before the usage, what is wrong with the arguments: "{1}" the value or
+/// the option as given.
+inline constexpr char16_t kSolveSecondsMissingText[] = u"--solve-seconds のあとに秒数がありません";
+inline constexpr char16_t kSolveSecondsNotNumberText[] = u"--solve-seconds の値 {1} は数ではありません";
+inline constexpr char16_t kSolveSecondsNotPositiveText[] =
+    u"--solve-seconds の値 {1} は 0 より大きくありません";
+inline constexpr char16_t kSolveSecondsTooLargeText[] =
+    u"--solve-seconds の値 {1} は 1000000 より大きいので使えません";
+inline constexpr char16_t kUnknownOptionText[] = u"{1} というオプションはありません";
+/// The Windows program checks one file of the kind it is.
+inline constexpr char16_t kBoxOnlyBudgetText[] = u"quarnel-check.exe では {1} は使えません";
 /// A stage's web address after the report: "{1}" the path, "{2}" the
 /// stage's place on the page, "{3}" the address.
 inline constexpr char16_t kStageAddressText[] = u"{1}: ステージ {2}: {3}";

@@ -39,7 +39,7 @@ TEST(CheckMessages, EveryTextHasItsGapsAndSaysWhatToDo) {
       {K::TrailingEmptyRows, 1}, {K::RaggedRows, 4}, {K::SeparatorText, 1},
       {K::FullWidthSeparator, 0}, {K::IndentedSeparator, 0}, {K::TitleLessThan, 1},
       {K::TitleAmpersand, 1}, {K::SeveralSolutions, 4}, {K::NoSolution, 3},
-      {K::SolveUndetermined, 3}, {K::TooLargeToSolve, 4},
+      {K::SolveUndetermined, 4}, {K::TooLargeToSolve, 4},
   };
   ASSERT_EQ(std::size(wants), kFindingKindCount);
   for (const Want& want : wants) {

@@ -58,9 +58,9 @@ bool StartsReference(std::u16string_view s, size_t amp) {
 std::u16string Number(size_t n) { return DecimalText(static_cast<long long>(n)); }
 
 // A budget in seconds as the user gave it: "10", "0.5".
-std::u16string SecondsText(std::chrono::steady_clock::duration time) {
+std::u16string SecondsText(const SolveBudget& budget) {
   constexpr long long kPerSecond = 1'000'000'000;
-  long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(time).count();
+  const long long ns = budget.work * (kPerSecond / kSolveWorkPerSecond);
   std::u16string text = DecimalText(ns / kPerSecond);
   if (ns % kPerSecond != 0) {
     std::u16string fraction = DecimalText(kPerSecond + ns % kPerSecond).substr(1);
@@ -130,11 +130,11 @@ std::u16string RepairText(const Board& board, const Repair& repair) {
 
 // What is found about a solved stage: nothing when it has one solution.
 // For none, the clues that cannot hold together; for several, a clue that
-// makes the solution unique: each searched for within a budget of its own.
+// makes the solution unique: each searched for within as much work again
+// as the verdict's budget.
 std::optional<Finding> VerdictFinding(const StageSolve& stage, const Verdict& verdict,
                                       const SolveBudget& budget) {
   const std::u16string number = Number(stage.stage);
-  const auto deadline = std::chrono::steady_clock::now() + budget.time;
   std::optional<Finding> finding;
   switch (verdict.outcome) {
     case Verdict::Outcome::Unique:
@@ -146,7 +146,7 @@ std::optional<Finding> VerdictFinding(const StageSolve& stage, const Verdict& ve
           FindingKind::SeveralSolutions, stage.title_line,
           {number, stage.title,
            FillText(kCellSideText, {Number(side.row), Number(side.column), SideWord(side.side)}),
-           RepairText(stage.board, UniqueRepair(stage.board, verdict, deadline))});
+           RepairText(stage.board, UniqueRepair(stage.board, verdict, budget.work))});
       finding->row = side.row;
       finding->column = side.column;
       break;
@@ -154,11 +154,11 @@ std::optional<Finding> VerdictFinding(const StageSolve& stage, const Verdict& ve
     case Verdict::Outcome::None:
       finding = MakeFinding(FindingKind::NoSolution, stage.title_line,
                             {number, stage.title,
-                             CoreText(stage.board, ConflictingClues(stage.board, deadline))});
+                             CoreText(stage.board, ConflictingClues(stage.board, budget.work))});
       break;
     case Verdict::Outcome::Undetermined:
       finding = MakeFinding(FindingKind::SolveUndetermined, stage.title_line,
-                            {number, stage.title, SecondsText(budget.time)});
+                            {number, stage.title, SecondsText(budget), DecimalText(verdict.work)});
       break;
   }
   finding->stage = stage.stage;

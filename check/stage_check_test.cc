@@ -135,7 +135,7 @@ TEST(StageCheck, CountsACharacterBeyondTheBasicPlaneAsOneColumn) {
 
 TEST(StageCheck, SolvesEachStageWithAGridAsThePageDrawsIt) {
   const SolveBudget enough;
-  const SolveBudget none{std::chrono::seconds(0)};
+  const SolveBudget none = SolveBudgetOfWork(0);
   std::vector<std::u16string> square(200, std::u16string(200, u' '));
   square.insert(square.begin(), u"Square");
   // A long row over short ones: the page pads them all to its width.
@@ -171,7 +171,8 @@ TEST(StageCheck, SolvesEachStageWithAGridAsThePageDrawsIt) {
       {{u"None", u"3"}, &none, {{K::NoSolution, 1}}, 0},
       {{u"Open", u"  ", u"  "}, &none, {{K::SolveUndetermined, 1}}, 0},
       {{u"One", u"3"}, nullptr, {}, 0},
-      {square, &none, {{K::SolveUndetermined, 1}}, 0},
+      // A blank board's several loops are found at once, whatever the budget.
+      {square, &none, {{K::SeveralSolutions, 1}}, 0},
       {ragged, &enough, {{K::TooLargeToSolve, 1}, {K::RaggedRows, 3}}, 0},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
@@ -210,15 +211,15 @@ TEST(StageCheck, RatesEachStageSolved) {
 TEST(StageCheck, NamesTheStageTheBudgetAndWhereTwoSolutionsDiffer) {
   std::vector<std::u16string> lines = {u"Pair", u"ガ", u"*", u"Slow", u"3"};
   Lines views(lines.begin(), lines.end());
-  const SolveBudget none{std::chrono::seconds(0)};
+  const SolveBudget none = SolveBudgetOfWork(0);
   std::vector<Finding> findings = CheckStageLines(views, &none).findings;
   ASSERT_EQ(findings.size(), 3u);
-  EXPECT_NE(findings[0].text.find(u"ステージ 1「Pair」は、1 ステージに使える 0 秒のうちに"),
+  EXPECT_NE(findings[0].text.find(u"ステージ 1「Pair」は、1 ステージに使える 0 秒ぶんの探索のうち 0 手を使っても、"),
             std::u16string::npos) << Utf8(findings[0].text);
   EXPECT_NE(findings[0].text.find(u"--solve-seconds"), std::u16string::npos);
   EXPECT_EQ(findings[2].stage, 2u);
 
-  const SolveBudget half{std::chrono::milliseconds(500)};
+  const SolveBudget half = SolveBudgetOfSeconds(std::chrono::milliseconds(500));
   findings = CheckStageLines(std::span(views).first(2), &half).findings;
   ASSERT_EQ(findings.size(), 2u);
   const Finding& several = findings[0];

@@ -5,17 +5,16 @@
 namespace quarnel {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // The board's loops as far as the clues of `cells` go: whether one exists,
-// and one of them in `loop`; nullopt when the deadline came first.
-std::optional<bool> HasLoop(const Board& board, const std::vector<int>& cells,
-                            Clock::time_point deadline, std::vector<bool>* loop) {
+// and one of them in `loop`; nullopt when the work `*left` ran out first.
+// What the search spends is taken from `*left`.
+std::optional<bool> HasLoop(const Board& board, const std::vector<int>& cells, long long* left,
+                            std::vector<bool>* loop) {
   Board part = Board::Empty(board.width, board.height);
   for (int cell : cells) part.clues[cell] = board.clues[cell];
-  const Clock::time_point now = Clock::now();
-  if (now >= deadline) return std::nullopt;
-  const Verdict verdict = Solve(part, SolveBudget{deadline - now});
+  if (*left <= 0) return std::nullopt;
+  const Verdict verdict = Solve(part, SolveBudgetOfWork(*left));
+  *left -= verdict.work;
   if (verdict.outcome == Verdict::Outcome::Undetermined) return std::nullopt;
   if (verdict.outcome == Verdict::Outcome::None) return false;
   *loop = verdict.solution;
@@ -30,7 +29,8 @@ int SidesOn(const Board& board, const std::vector<bool>& edges, int cell) {
          edges[board.VerticalEdge(row, column)] + edges[board.VerticalEdge(row, column + 1)];
 }
 
-std::optional<std::vector<int>> ConflictingClues(const Board& board, Clock::time_point deadline) {
+std::optional<std::vector<int>> ConflictingClues(const Board& board, long long work) {
+  long long left = work;
   // Without cells there is no loop, whatever the clues; with cells, a loop
   // around any one of them keeps a board without clues.
   if (board.width == 0 || board.height == 0) return std::vector<int>();
@@ -49,7 +49,7 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, Clock::time
     chunk = std::min(chunk, candidates.size());
     rest = necessary;
     rest.insert(rest.end(), candidates.begin() + static_cast<long>(chunk), candidates.end());
-    std::optional<bool> has = HasLoop(board, rest, deadline, &loop);
+    std::optional<bool> has = HasLoop(board, rest, &left, &loop);
     if (!has) return std::nullopt;
     if (!*has) {
       candidates.erase(candidates.begin(), candidates.begin() + static_cast<long>(chunk));
@@ -73,7 +73,8 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, Clock::time
   return necessary;
 }
 
-Repair UniqueRepair(const Board& board, const Verdict& several, Clock::time_point deadline) {
+Repair UniqueRepair(const Board& board, const Verdict& several, long long work) {
+  long long left = work;
   // The loops found so far and their count at each cell. A clue (cell,
   // digit) can leave one loop only if at most one loop found has that
   // count there: so a clue is taken from a loop at a cell where it differs
@@ -138,10 +139,10 @@ Repair UniqueRepair(const Board& board, const Verdict& several, Clock::time_poin
     }
     // The first clue tried tells the two loops of `several` apart.
     if (repair.cell < 0) repair = {static_cast<int>(cell), clue, false};
-    const Clock::time_point now = Clock::now();
-    if (now >= deadline) return repair;
+    if (left <= 0) return repair;
     tried.clues[cell] = static_cast<signed char>(clue);
-    const Verdict verdict = Solve(tried, SolveBudget{deadline - now}, known);
+    const Verdict verdict = Solve(tried, SolveBudgetOfWork(left), known);
+    left -= verdict.work;
     tried.clues[cell] = Board::kNoClue;
     if (verdict.outcome == Verdict::Outcome::Unique) return {static_cast<int>(cell), clue, true};
     if (verdict.outcome == Verdict::Outcome::None) {

@@ -1,7 +1,6 @@
 #ifndef QUARNEL_CHECK_STAGE_REPAIR_H_
 #define QUARNEL_CHECK_STAGE_REPAIR_H_
 
-#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -14,9 +13,9 @@ namespace quarnel {
 /// smallest set in the sense that drop any one of them and the clues left
 /// allow a loop (the board's other clues dropped as well). Cells as indexes
 /// into Board::clues, in board order. Empty for a board without cells,
-/// where no clue is to blame; nullopt when `deadline` came first.
-std::optional<std::vector<int>> ConflictingClues(const Board& board,
-                                                 std::chrono::steady_clock::time_point deadline);
+/// where no clue is to blame; nullopt when the searches would spend more
+/// than `work` (SolveBudget's units) in all.
+std::optional<std::vector<int>> ConflictingClues(const Board& board, long long work);
 
 /// A clue to add to a board with several loops.
 struct Repair {
@@ -28,11 +27,11 @@ struct Repair {
 /// A cell without clue and a digit whose clue leaves the board exactly one
 /// loop, taken from one of `several`'s two loops where they differ, or from
 /// the loops found while trying, at a cell where that loop differs from
-/// every other found. Failing that within `deadline`: the first clue tried,
+/// every other found. Failing that within `work` (SolveBudget's units, for
+/// all the searches together): the first clue tried,
 /// which tells `several`'s two loops apart, with `unique` false; none when
 /// no cell without a clue does.
-Repair UniqueRepair(const Board& board, const Verdict& several,
-                    std::chrono::steady_clock::time_point deadline);
+Repair UniqueRepair(const Board& board, const Verdict& several, long long work);
 
 /// The edges `several`'s two loops differ on, the first one a cell without
 /// a clue lies beside, where there is one; else `several.difference`.

@@ -9,7 +9,6 @@
 namespace quarnel {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // The loops of `board` that keep its clues, by trying every loop.
 std::vector<const Loop*> Keeping(const Board& board) {
@@ -48,7 +47,7 @@ Board OnlyClues(const Board& board, const std::vector<int>& cells) {
 // two loops differ on would give one.
 TEST(StageRepair, AgreesWithEveryLoopOfSmallBoards) {
   std::mt19937_64 random(33);
-  const Clock::time_point far = Clock::now() + std::chrono::hours(1);
+  const long long far = 1'000'000'000'000;
   size_t cores = 0, repairs = 0, unique_repairs = 0;
   for (int n = 0; n < 5000; ++n) {
     const int width = 1 + static_cast<int>(random() % 4), height = 1 + static_cast<int>(random() % 5);
@@ -67,7 +66,7 @@ TEST(StageRepair, AgreesWithEveryLoopOfSmallBoards) {
     SCOPED_TRACE(BoardText(board));
     const std::vector<const Loop*> keeping = Keeping(board);
     const size_t count = keeping.size();
-    const Verdict verdict = Solve(board, SolveBudget{std::chrono::seconds(60)});
+    const Verdict verdict = Solve(board, SolveBudgetOfSeconds(std::chrono::seconds(60)));
     if (count == 0) {
       ASSERT_EQ(verdict.outcome, Verdict::Outcome::None);
       std::optional<std::vector<int>> core = ConflictingClues(board, far);
@@ -120,13 +119,13 @@ TEST(StageRepair, AgreesWithEveryLoopOfSmallBoards) {
 }
 
 TEST(StageRepair, BlamesNoClueOfABoardWithoutCellsAndStopsAtItsDeadline) {
-  EXPECT_EQ(ConflictingClues(Board::Empty(0, 0), Clock::now()), std::vector<int>());
+  EXPECT_EQ(ConflictingClues(Board::Empty(0, 0), 0), std::vector<int>());
   Board board = Board::Empty(2, 2);
   board.clues = {0, 3, 3, 0};
-  EXPECT_EQ(ConflictingClues(board, Clock::now() - std::chrono::seconds(1)), std::nullopt);
+  EXPECT_EQ(ConflictingClues(board, 0), std::nullopt);
   Verdict several = Solve(Board::Empty(2, 2));
   ASSERT_EQ(several.outcome, Verdict::Outcome::Several);
-  const Repair late = UniqueRepair(Board::Empty(2, 2), several, Clock::now() - std::chrono::seconds(1));
+  const Repair late = UniqueRepair(Board::Empty(2, 2), several, 0);
   EXPECT_GE(late.cell, 0);
   EXPECT_FALSE(late.unique);
 }

@@ -39,7 +39,7 @@ void NextStamp(uint32_t* now, std::vector<uint32_t>* marks) {
 
 }  // namespace
 
-ClauseSearch::ClauseSearch(const Board& board, std::chrono::steady_clock::time_point deadline,
+ClauseSearch::ClauseSearch(const Board& board, const SolveBudget& budget,
                            const std::vector<bool>* known)
     : board_(board),
       width_(board.width),
@@ -47,7 +47,8 @@ ClauseSearch::ClauseSearch(const Board& board, std::chrono::steady_clock::time_p
       cells_(board.width * board.height),
       edges_(static_cast<int>(board.EdgeCount())),
       vars_(cells_ + edges_),
-      deadline_(deadline),
+      deadline_(std::chrono::steady_clock::now() + budget.guard),
+      work_limit_(budget.work),
       watches_(2 * static_cast<size_t>(vars_)),
       value_(vars_, -1),
       phase_(vars_, 0),
@@ -202,6 +203,7 @@ void ClauseSearch::Assign(Lit l, uint32_t reason) {
   level_[v] = Level();
   reason_[v] = reason;
   trail_.push_back(l);
+  ++spent_;
 }
 
 // Unit propagation over the two watched literals of each clause, which are
@@ -424,6 +426,7 @@ uint32_t ClauseSearch::Regions(bool* implied) {
 // component.
 uint32_t ClauseSearch::Region(bool inside, bool* implied) {
   const int8_t wall = inside ? 0 : 1, member = inside ? 1 : 0;
+  spent_ += cells_;  // a pass over the board
   NextStamp(&visit_now_, &visit_);
   work_.clear();
   starts_.clear();
@@ -640,7 +643,8 @@ bool ClauseSearch::Found() {
 bool ClauseSearch::Advance(long long effort) {
   const long long stop = nodes_ + effort;
   while (!done_ && nodes_ < stop) {
-    if ((nodes_ & 63) == 0 && std::chrono::steady_clock::now() >= deadline_) {
+    if (spent_ >= work_limit_ ||
+        ((nodes_ & 63) == 0 && std::chrono::steady_clock::now() >= deadline_)) {
       verdict_.outcome = Verdict::Outcome::Undetermined;
       done_ = true;
       break;
@@ -689,6 +693,7 @@ Verdict ClauseSearch::Result(long long other_nodes) {
     verdict.other.clear();
   }
   verdict.nodes = nodes_ + other_nodes;
+  verdict.work = spent_;
   return verdict;
 }
 

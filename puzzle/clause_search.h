@@ -23,12 +23,15 @@ class ClauseSearch {
   /// take about a kilobyte per cell.
   static constexpr long long kMostCells = 10000;
 
-  ClauseSearch(const Board& board, std::chrono::steady_clock::time_point deadline,
-               const std::vector<bool>* known);
+  /// The search stops, undetermined, once it has spent `budget.work` (one
+  /// unit per variable assigned, one per cell of each check of the inside
+  /// and the outside) or its wall-clock guard has passed.
+  ClauseSearch(const Board& board, const SolveBudget& budget, const std::vector<bool>* known);
   /// Searches on for about `effort` decisions and conflicts; returns whether done.
   bool Advance(long long effort);
   Verdict Result(long long other_nodes);
   long long nodes() const { return nodes_; }
+  long long work() const { return spent_; }
 
  private:
   using Lit = int;  // variable v true as 2v, false as 2v + 1
@@ -77,6 +80,7 @@ class ClauseSearch {
   const Board& board_;
   int width_, height_, cells_, edges_, vars_;
   std::chrono::steady_clock::time_point deadline_;
+  long long work_limit_, spent_ = 0;
   std::vector<uint32_t> arena_;
   uint32_t wasted_ = 0;
   std::vector<uint32_t> learnts_;

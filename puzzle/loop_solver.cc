@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "puzzle/clause_search.h"
+#include "puzzle/obvious_loops.h"
 
 namespace quarnel {
 namespace {
@@ -155,7 +156,7 @@ class Search {
   enum class Choice { ByWeight, AlongPaths };
   Search(const Board& board, const Grid& grid, const SolveBudget& budget, const std::vector<bool>* known,
          Choice choice)
-      : board_(board), known_(known), choice_(choice), grid_(grid), deadline_(std::chrono::steady_clock::now() + budget.time),
+      : board_(board), known_(known), choice_(choice), grid_(grid), deadline_(std::chrono::steady_clock::now() + budget.guard),
         edge_(grid_.edges(), kUnknown), dot_on_(grid_.dots(), 0), dot_open_(grid_.dots(), 0),
         cell_on_(grid_.cells(), 0), cell_open_(grid_.cells(), 4),
         colour_(grid_.cells() + 1, 0), parent_(grid_.cells() + 1), parity_(grid_.cells() + 1, 0),
@@ -172,10 +173,14 @@ class Search {
   }
 
   void Start();
-  // Searches on for about `effort` edge decisions; returns whether done.
-  bool Advance(long long effort);
+  // Searches on for about `effort` edge decisions, or until its work (one
+  // unit per edge settled, per edge or cell of each pass over the board,
+  // per cell of a colour part joined to another) reaches `work_limit`;
+  // returns whether done.
+  bool Advance(long long effort, long long work_limit);
   Verdict Result(long long other_nodes);
   long long nodes() const { return nodes_; }
+  long long work() const { return spent_; }
 
  private:
   struct Frame {
@@ -252,6 +257,7 @@ class Search {
   std::vector<int> weight_;
   long long nodes_ = 0;
   long long effort_ = 0;  // edge decisions, probes' included
+  long long spent_ = 0;   // the work, SolveBudget's units
   Verdict verdict_;
   std::vector<Frame> frames_;
   int found_ = 0;
@@ -272,6 +278,7 @@ bool Search::Assign(int e, uint8_t state) {
   trail_.push_back({Undo::Edge, e, 0});
   edge_[e] = state;
   ++effort_;
+  ++spent_;
   const bool on = state == kOn;
   --dot_open_[a];
   --dot_open_[b];
@@ -495,6 +502,7 @@ bool Search::JoinAcross(int e) {
   parent_[rp] = rq;
   parity_[rp] = static_cast<uint8_t>(pp ^ pq ^ differ);
   size_[rq] += size_[rp];
+  spent_ += size_[rp];  // the walk over the smaller part's cells below
   joined_.clear();
   const auto look = [&](int side) {
     if (edge_[side] != kUnknown) return true;
@@ -521,6 +529,7 @@ bool Search::Propagate() {
   while (true) {
     if (sweep_) {
       sweep_ = false;
+      spent_ += grid_.edges();
       for (int e = 0; e < grid_.edges(); ++e) {
         if (edge_[e] == kUnknown && !Assign(e, kOff)) return false;
       }
@@ -738,9 +747,9 @@ void Search::Start() {
   }
 }
 
-bool Search::Advance(long long effort) {
+bool Search::Advance(long long effort, long long work_limit) {
   const long long stop = effort_ + effort;
-  while (!done_ && effort_ < stop) {
+  while (!done_ && effort_ < stop && spent_ < work_limit) {
     ++nodes_;
     if (OutOfTime()) {
       verdict_.outcome = Verdict::Outcome::Undetermined;
@@ -754,10 +763,14 @@ bool Search::Advance(long long effort) {
     while (ok_ && changed) {
       changed = false;
       ok_ = Propagate() && Probe(&changed);
-      if (ok_ && !changed) ok_ = Connectivity(&changed);
+      if (ok_ && !changed) {
+        ok_ = Connectivity(&changed);
+        spent_ += grid_.edges() + 2LL * grid_.cells();
+      }
     }
     if (ok_) {
       const int e = ChooseEdge();
+      spent_ += grid_.edges();
       if (e >= 0) {
         const uint8_t way = known_ == nullptr || (*known_)[e] ? kOn : kOff;
         frames_.push_back({trail_.size(), e, way, false});
@@ -810,6 +823,7 @@ Verdict Search::Result(long long other_nodes) {
     verdict.solution.clear();
   }
   verdict.nodes = nodes_ + other_nodes;
+  verdict.work = spent_;
   return verdict;
 }
 
@@ -817,10 +831,15 @@ Verdict Search::Result(long long other_nodes) {
 
 Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
   if (static_cast<long long>(board.width) * board.height > ClauseSearch::kMostCells) {
+    // Large open boards first get the look for two small loops, which the
+    // depth-first searches can take long to find; smaller ones are quick
+    // for the learning search anyway.
+    Verdict verdict;
+    if (FindTwoSmallLoops(board, &verdict)) return verdict;
     return SolveDepthFirst(board, budget, known);
   }
   if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
-  ClauseSearch search(board, std::chrono::steady_clock::now() + budget.time, known);
+  ClauseSearch search(board, budget, known);
   while (!search.Advance(1 << 16)) {
   }
   return search.Result(0);
@@ -841,9 +860,24 @@ Verdict SolveDepthFirst(const Board& board, const SolveBudget& budget, const std
   // The slices start at one node and grow to their full size, so that
   // either search may answer a small board (about one in fifty of the
   // brute-force tests' boards is answered by the second).
+  // They share the budget's work.
   for (long long slice = 1;; slice = std::min<long long>(2 * slice, 1 << 16)) {
-    if (by_weight.Advance(slice)) return by_weight.Result(along_paths.nodes());
-    if (along_paths.Advance(slice)) return along_paths.Result(by_weight.nodes());
+    if (by_weight.Advance(slice, budget.work - along_paths.work())) {
+      Verdict verdict = by_weight.Result(along_paths.nodes());
+      verdict.work += along_paths.work();
+      return verdict;
+    }
+    if (along_paths.Advance(slice, budget.work - by_weight.work())) {
+      Verdict verdict = along_paths.Result(by_weight.nodes());
+      verdict.work += by_weight.work();
+      return verdict;
+    }
+    if (by_weight.work() + along_paths.work() >= budget.work) {
+      Verdict verdict;
+      verdict.nodes = by_weight.nodes() + along_paths.nodes();
+      verdict.work = by_weight.work() + along_paths.work();
+      return verdict;
+    }
   }
 }
 

@@ -5,16 +5,13 @@
 #include <vector>
 
 #include "puzzle/board.h"
+#include "puzzle/solve_budget.h"
 
 namespace quarnel {
 
-/// What a search may spend on one board. Memory is bounded by the board
-/// itself, whatever the time: about a kilobyte per cell for the clauses of
-/// boards up to 10,000 cells and what is learnt (pruned as it grows), a few
-/// dozen bytes per edge beyond.
-struct SolveBudget {
-  std::chrono::steady_clock::duration time = std::chrono::seconds(10);
-};
+// Memory is bounded by the board itself, whatever the budget: about a
+// kilobyte per cell for the clauses of boards up to 10,000 cells and what
+// is learnt (pruned as it grows), a few dozen bytes per edge beyond.
 
 /// A board's verdict. The rules: draw one closed loop along the cells'
 /// sides, without branches or crossings; a clue says how many of its cell's
@@ -33,6 +30,9 @@ struct Verdict {
   EdgePlace difference;
   /// Search nodes visited (decisions and conflicts), for the benchmark.
   long long nodes = 0;
+  /// The work spent (SolveBudget's units): the budget's when undetermined,
+  /// unless the wall-clock guard stopped the search first.
+  long long work = 0;
 };
 
 /// Searches `board` for its loops, up to two. `known`, if given, is a loop

@@ -10,6 +10,7 @@
 
 #include "puzzle/clause_search.h"
 #include "puzzle/loop_generator.h"
+#include "puzzle/obvious_loops.h"
 #include "testing/loop_brute_force.h"
 
 namespace quarnel {
@@ -126,7 +127,7 @@ TEST_P(EverySolver, GivesEachVerdict) {
 
 TEST_P(EverySolver, UndeterminedWhenTheBudgetIsSpent) {
   const Verdict verdict =
-      GetParam()(Board::Empty(100, 100), SolveBudget{std::chrono::seconds(0)}, nullptr);
+      GetParam()(Board::Empty(100, 100), SolveBudgetOfWork(0), nullptr);
   EXPECT_EQ(verdict.outcome, Verdict::Outcome::Undetermined);
   EXPECT_TRUE(verdict.solution.empty());
 }
@@ -136,7 +137,7 @@ TEST(Solve, ReturnsOnALongSingleRow) {
   // gives some verdict within its budget.
   Board board = Board::Empty(200000, 1);
   for (int c = 0; c < board.width; c += 3) board.clues[c] = 2;
-  const Verdict verdict = Solve(board, SolveBudget{std::chrono::milliseconds(300)});
+  const Verdict verdict = Solve(board, SolveBudgetOfSeconds(std::chrono::milliseconds(300)));
   EXPECT_NE(verdict.outcome, Verdict::Outcome::Unique);
 }
 
@@ -148,7 +149,7 @@ TEST(Solve, ReturnsOnTheLargestBoardThatGetsClauses) {
   for (auto& clue : board.clues) {
     if (random() % 5 >= 2) clue = Board::kNoClue;
   }
-  const Verdict verdict = Solve(board, SolveBudget{std::chrono::milliseconds(300)});
+  const Verdict verdict = Solve(board, SolveBudgetOfSeconds(std::chrono::milliseconds(300)));
   EXPECT_NE(verdict.outcome, Verdict::Outcome::None);
   if (verdict.outcome != Verdict::Outcome::Undetermined) {
     EXPECT_TRUE(IsSolution(board, verdict.solution));
@@ -243,14 +244,49 @@ TEST(Solve, AMinimalPuzzleAndItsCopyWithOneClueLess) {
   EXPECT_NE(several.solution, several.other);
 }
 
+TEST(FindTwoSmallLoops, NamesOnlyRealSecondLoops) {
+  // Against every loop of small boards with few clues: each claim of two
+  // loops holds, and a blank board of more than one cell always gets one.
+  std::mt19937_64 random(34);
+  int claimed = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const int width = 1 + static_cast<int>(random() % 4), height = 1 + static_cast<int>(random() % 5);
+    Board board = Board::Empty(width, height);
+    const int clues = static_cast<int>(random() % 4);
+    for (int k = 0; k < clues; ++k) board.clues[random() % board.clues.size()] = static_cast<signed char>(random() % 4);
+    Verdict verdict;
+    const bool found = FindTwoSmallLoops(board, &verdict);
+    int loops = 0;
+    for (const Loop& loop : AllLoops(width, height)) loops += Keeps(loop, board);
+    if (clues == 0) {
+      EXPECT_EQ(found, width * height > 1);
+    }
+    if (!found) continue;
+    ++claimed;
+    ASSERT_GE(loops, 2) << BoardText(board);
+    EXPECT_EQ(verdict.outcome, Verdict::Outcome::Several);
+    EXPECT_TRUE(IsSolution(board, verdict.solution) && IsSolution(board, verdict.other)) << BoardText(board);
+    const int e = verdict.difference.horizontal
+                      ? board.HorizontalEdge(verdict.difference.row, verdict.difference.column)
+                      : board.VerticalEdge(verdict.difference.row, verdict.difference.column);
+    EXPECT_NE(verdict.solution[e], verdict.other[e]);
+  }
+  EXPECT_GT(claimed, 1000);
+  // Blank boards of every shape the checker takes, at once.
+  for (const auto& [width, height] : {std::pair{100000, 1}, {1, 100000}, {5001, 2}, {500, 500}}) {
+    Verdict verdict;
+    EXPECT_TRUE(FindTwoSmallLoops(Board::Empty(width, height), &verdict));
+  }
+}
+
 TEST(ClauseSearch, ResumesWhereItStopped) {
   // Slices of one node at a time take the search exactly where one call does.
   std::vector<std::u16string_view> lines = Seed28();
   for (int copy = 0; copy < 2; ++copy) {
     if (copy == 1) lines[2] = u"....1122...2..2.2..2";
     const Board board = BoardFromLines(lines);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    ClauseSearch whole(board, deadline, nullptr), sliced(board, deadline, nullptr);
+    const SolveBudget budget;
+    ClauseSearch whole(board, budget, nullptr), sliced(board, budget, nullptr);
     ASSERT_TRUE(whole.Advance(1LL << 40));
     while (!sliced.Advance(1)) {
     }
@@ -258,6 +294,7 @@ TEST(ClauseSearch, ResumesWhereItStopped) {
     EXPECT_EQ(a.outcome, copy == 0 ? Verdict::Outcome::Unique : Verdict::Outcome::Several);
     EXPECT_EQ(a.outcome, b.outcome);
     EXPECT_EQ(a.nodes, b.nodes);
+    EXPECT_EQ(a.work, b.work);
     EXPECT_EQ(a.solution, b.solution);
     EXPECT_EQ(a.other, b.other);
   }

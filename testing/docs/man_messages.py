@@ -83,7 +83,9 @@ def checker_texts(header):
     rows = re.findall(r"\{FindingKind::\w+,\s*Finding::Severity::(\w+),\s*" + STRINGS + r"\}", source)
     texts = {"%s: %s" % (words[severity], literal(strings)) for severity, strings in rows}
     for name in ("kTemplateCleanText", "kStagesCleanText", "kStagesUniqueText", "kLevelLineText",
-                 "kUsageText", "kCannotWriteOutputText", "kStageAddressText"):
+                 "kUsageText", "kCannotWriteOutputText", "kStageAddressText", "kSolveSecondsMissingText",
+                 "kSolveSecondsNotNumberText", "kSolveSecondsNotPositiveText", "kSolveSecondsTooLargeText",
+                 "kUnknownOptionText"):
         found = re.search(name + r"\[\] =\s*" + STRINGS + ";", source)
         if not found:
             failures.append("%s has no %s" % (header, name))

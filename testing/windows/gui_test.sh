@@ -261,16 +261,17 @@ case $scenario in
   check_options)
     # Options before a quoted file, as a shortcut gives them: without
     # solving, only the stage without a grid is left of the verdicts' file;
-    # a bad budget shows the usage instead.
+    # a bad budget shows what is wrong with it and the usage instead.
     case_dir=$source_dir/testing/cases/check/stage_verdicts
     cp "$case_dir/input/s.dat" "$work/run/my s.dat"
     start_windows_program "$program" '--no-solve "my s.dat"'
     want=$(printf 'my s.dat (Shift_JIS, CR LF)\n'; sed -nE 's/^s\.dat:(13): /\1 行目: /p' "$case_dir/stdout")
     expect_box Quarnel "$want" check_no_solve || true
     expect_end 1
-    start_windows_program "$program" '--solve-seconds 0 "my s.dat"'
-    expect_box エラー "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]" \
-      check_usage || true
+    start_windows_program "$program" '--solve-seconds 1000001 "my s.dat"'
+    want=$(printf '%s\n%s' "--solve-seconds の値 1000001 は 1000000 より大きいので使えません" \
+      "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]")
+    expect_box エラー "$want" check_usage || true
     expect_end 2
     expect_files stages.dat "my s.dat"
     ;;
