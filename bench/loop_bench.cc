@@ -17,7 +17,7 @@
 
 #include "input/stage_list.h"
 #include "puzzle/loop_solver.h"
-#include "puzzle/stage_board.h"
+#include "check/stage_board.h"
 
 int main(int argc, char** argv) {
   using namespace quarnel;

@@ -1,5 +1,5 @@
-#ifndef QUARNEL_PUZZLE_STAGE_BOARD_H_
-#define QUARNEL_PUZZLE_STAGE_BOARD_H_
+#ifndef QUARNEL_CHECK_STAGE_BOARD_H_
+#define QUARNEL_CHECK_STAGE_BOARD_H_
 
 #include <string_view>
 
@@ -17,4 +17,4 @@ Board BoardFromStage(std::u16string_view record);
 
 }  // namespace quarnel
 
-#endif  // QUARNEL_PUZZLE_STAGE_BOARD_H_
+#endif  // QUARNEL_CHECK_STAGE_BOARD_H_
