@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "puzzle/grid.h"
+#include "puzzle/loop_generator.h"
 
 namespace quarnel {
 namespace {
@@ -66,20 +67,10 @@ const std::vector<Loop>& AllLoops(int width, int height) {
       }
     }
     if (pinch || !OnePiece(side, grid, 1) || !OnePiece(side, grid, 0)) continue;
-    // The loop: the edges between a cell inside and one outside.
     Loop loop;
-    loop.edges.assign(grid.edges(), false);
-    for (int e = 0; e < grid.edges(); ++e) {
-      int p, q;
-      grid.EdgeCells(e, &p, &q);
-      loop.edges[e] = side[p] != side[q];
-    }
-    for (int c = 0; c < cells; ++c) {
-      int sides[4];
-      grid.CellEdges(c, sides);
-      loop.counts.push_back(loop.edges[sides[0]] + loop.edges[sides[1]] + loop.edges[sides[2]] +
-                            loop.edges[sides[3]]);
-    }
+    loop.edges = LoopAround(grid, std::vector<uint8_t>(side.begin(), side.begin() + cells));
+    const Board full = CluesOf(width, height, loop.edges);
+    loop.counts.assign(full.clues.begin(), full.clues.end());
     it->second.push_back(std::move(loop));
   }
   return it->second;
