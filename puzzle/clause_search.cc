@@ -154,29 +154,33 @@ ClauseRef ClauseSearch::Check(SatCore& core, bool* implied) {
 // colour. Each is explained by the wall of the other colour around the
 // component.
 ClauseRef ClauseSearch::Region(bool inside, bool* implied) {
-  const int wall = inside ? 0 : 1, member = inside ? 1 : 0;
+  const int8_t wall = inside ? 0 : 1, member = inside ? 1 : 0;
   NextStamp(&visit_now_, &visit_);
   work_.clear();
   starts_.clear();
   first_in_.clear();
   grounded_.clear();
+  // The hot loop of the search: what it reads, held in locals.
+  const int8_t* colour = core_.values() + CellVar(0);
+  uint32_t* visit = visit_.data();
+  const uint32_t now = visit_now_;
   for (int s = 0; s < cells_; ++s) {
-    if (visit_[s] == visit_now_ || core_.Value(CellVar(s)) == wall) continue;
+    if (visit[s] == now || colour[s] == wall) continue;
     starts_.push_back(work_.size());
     int first = -1;
     bool grounded = false;
-    visit_[s] = visit_now_;
+    visit[s] = now;
     work_.push_back(s);
     for (size_t i = starts_.back(); i < work_.size(); ++i) {
       const int cell = work_[i];
-      if (first < 0 && core_.Value(CellVar(cell)) == member) first = cell;
+      if (first < 0 && colour[cell] == member) first = cell;
       const int* next = grid_.CellNeighbours(cell);
       for (int k = 0; k < 4; ++k) {
         const int n = next[k];
         if (n < 0) {
           grounded = true;
-        } else if (visit_[n] != visit_now_ && core_.Value(CellVar(n)) != wall) {
-          visit_[n] = visit_now_;
+        } else if (visit[n] != now && colour[n] != wall) {
+          visit[n] = now;
           work_.push_back(n);
         }
       }

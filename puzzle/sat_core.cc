@@ -139,9 +139,12 @@ ClauseRef SatCore::Propagate() {
     watching.resize(kept);
   }
 #ifndef NDEBUG
-  // The whole store once in a while: every 64th time while it is small,
-  // every 4,096th beyond, so that debug builds stay quick.
-  if (++settled_ % (arena_.size() < 8192 ? 64 : 4096) == 0) CheckInvariants();
+  // The whole store once in a while: spaced by its size, so that debug
+  // builds spend a few steps per propagation on it.
+  if (++settled_ >= next_check_) {
+    CheckInvariants();
+    next_check_ = settled_ + 64 + arena_.size() / 8;
+  }
 #endif
   return kNoClause;
 }

@@ -89,6 +89,9 @@ class SatCore {
     const int v = value_[l.var()];
     return v < 0 ? -1 : v ^ static_cast<int>(l.code() & 1);
   }
+  /// Every variable's value as above, indexed by variable: for a theory's
+  /// loops over many variables.
+  const int8_t* values() const { return value_.data(); }
   int LevelOf(int var) const { return level_[var]; }
   const std::vector<Lit>& trail() const { return trail_; }
   /// Stores a clause all of whose literals are false, for Check to return.
@@ -156,7 +159,8 @@ class SatCore {
   long long restart_at_ = 0, luby_index_ = 0;
   Status status_ = Status::Searching;
 #ifndef NDEBUG
-  long long settled_ = 0;  // propagations settled, to space the full checks
+  // Propagations settled, and when the next full check is due.
+  long long settled_ = 0, next_check_ = 64;
 #endif
 };
 
