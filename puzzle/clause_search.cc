@@ -24,10 +24,10 @@ void NextStamp(uint32_t* now, std::vector<uint32_t>* marks) {
 ClauseSearch::ClauseSearch(const Board& board, std::chrono::steady_clock::time_point deadline,
                            const std::vector<bool>* known)
     : board_(board),
-      grid_(board),
-      cells_(grid_.cells()),
-      edges_(grid_.edges()),
+      cells_(board.width * board.height),
+      edges_(static_cast<int>(board.EdgeCount())),
       core_(cells_ + edges_, deadline),
+      grid_(board),
       visit_(cells_, 0),
       stamp_(cells_, 0) {
   verdict_.outcome = Verdict::Outcome::None;

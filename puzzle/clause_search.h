@@ -47,9 +47,11 @@ class ClauseSearch : private Theory {
   ClauseRef Region(bool inside, bool* implied);
 
   const Board& board_;
-  const Grid grid_;
   int cells_, edges_;
   SatCore core_;
+  // Built after the core: the colour rules' loop ran about a tenth slower
+  // with the grid's tables placed before the core's arrays.
+  const Grid grid_;
   // The colour rules' scratch: the cells of each component in turn, where
   // each starts, its first cell of the colour and whether it reaches the
   // frame; a stamp per cell for the cells visited, and one for the walls
