@@ -1,7 +1,5 @@
 #include "puzzle/deduction.h"
 
-#include "puzzle/stage_board.h"
-
 #include <algorithm>
 #include <utility>
 
@@ -530,11 +528,6 @@ long long DefaultWorkBound(const Board& board) {
 
 Deduction Deduce(const Board& board, long long max_work, int max_level) {
   return Deducer(board, max_work < 0 ? DefaultWorkBound(board) : max_work, max_level).Run();
-}
-
-int PageLevel(std::u16string_view record) {
-  const Board board = BoardFromStage(record);
-  return RatingOf(Deduce(board)).level;
 }
 
 Rating RatingOf(const Deduction& deduction) {
