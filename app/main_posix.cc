@@ -5,7 +5,7 @@
 #endif
 
 #include "app/program.h"
-#include "puzzle/deduction.h"
+#include "check/stage_board.h"
 
 int main(int argc, char** argv) {
   // A write beyond a file-size limit must fail with an error the program

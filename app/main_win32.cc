@@ -6,7 +6,7 @@
 
 #include "app/messages.h"
 #include "app/program.h"
-#include "puzzle/deduction.h"
+#include "check/stage_board.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The argument text is read whole from GetCommandLineW, not from the

@@ -32,7 +32,7 @@
 #include "puzzle/deduction.h"
 #include "puzzle/loop_generator.h"
 #include "puzzle/loop_solver.h"
-#include "puzzle/stage_board.h"
+#include "check/stage_board.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "platform/command_line.h"
 #include "platform/utf8.h"
 #include "puzzle/puzz_link.h"
-#include "puzzle/stage_board.h"
+#include "check/stage_board.h"
 #include "text/gtstr.h"
 
 namespace quarnel {

@@ -8,7 +8,7 @@
 
 #include "input/stage_list.h"
 #include "input/template_store.h"
-#include "puzzle/stage_board.h"
+#include "check/stage_board.h"
 #include "render/build_document.h"
 #include "text/gtstr.h"
 #include "testing/fake_platform.h"

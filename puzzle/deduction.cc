@@ -1,12 +1,16 @@
 #include "puzzle/deduction.h"
 
-#include "puzzle/stage_board.h"
-
 #include <algorithm>
+#include <array>
 #include <utility>
+
+#include "puzzle/grid.h"
 
 namespace quarnel {
 namespace {
+
+// Four edges around a cell or a dot.
+using Sides = std::array<int, 4>;
 
 constexpr signed char kUnknown = -1;
 constexpr int kNone = -1;
@@ -17,43 +21,14 @@ constexpr int kTrialSides = 1 << 30;
 class Deducer {
  public:
   Deducer(const Board& board, long long max_work, int max_level)
-      : board_(board), max_work_(max_work), max_level_(max_level) {
-    const int w = board.width, h = board.height;
-    cells_ = w * h;
-    dots_ = (w + 1) * (h + 1);
-    edges_count_ = static_cast<int>(board.EdgeCount());
+      : board_(board), grid_(board), max_work_(max_work), max_level_(max_level) {
+    cells_ = grid_.cells();
+    dots_ = grid_.dots();
+    edges_count_ = grid_.edges();
     edges_.assign(edges_count_, kUnknown);
     unknown_ = edges_count_;
-    cell_edges_.resize(4 * static_cast<size_t>(cells_));
-    for (int r = 0; r < h; ++r) {
-      for (int c = 0; c < w; ++c) {
-        int* e = &cell_edges_[4 * static_cast<size_t>(r * w + c)];
-        e[0] = board.HorizontalEdge(r, c);
-        e[1] = board.VerticalEdge(r, c + 1);
-        e[2] = board.HorizontalEdge(r + 1, c);
-        e[3] = board.VerticalEdge(r, c);
-        if (board.Clue(r, c) > 0) ++unmet_;
-      }
-    }
-    dot_edges_.assign(4 * static_cast<size_t>(dots_), kNone);
-    edge_dots_.resize(2 * static_cast<size_t>(edges_count_));
-    edge_cells_.resize(2 * static_cast<size_t>(edges_count_));
-    for (int e = 0; e < edges_count_; ++e) {
-      EdgePlace p = PlaceOfEdge(board, e);
-      int a = Dot(p.row, p.column);
-      int b = p.horizontal ? Dot(p.row, p.column + 1) : Dot(p.row + 1, p.column);
-      edge_dots_[2 * e] = a;
-      edge_dots_[2 * e + 1] = b;
-      // Dot slots: 0 up, 1 right, 2 down, 3 left.
-      dot_edges_[4 * a + (p.horizontal ? 1 : 2)] = e;
-      dot_edges_[4 * b + (p.horizontal ? 3 : 0)] = e;
-      if (p.horizontal) {
-        edge_cells_[2 * e] = p.row > 0 ? Cell(p.row - 1, p.column) : kNone;
-        edge_cells_[2 * e + 1] = p.row < h ? Cell(p.row, p.column) : kNone;
-      } else {
-        edge_cells_[2 * e] = p.column > 0 ? Cell(p.row, p.column - 1) : kNone;
-        edge_cells_[2 * e + 1] = p.column < w ? Cell(p.row, p.column) : kNone;
-      }
+    for (int cell = 0; cell < cells_; ++cell) {
+      if (board.clues[cell] > 0) ++unmet_;
     }
     end_.assign(dots_, kNone);
     length_.assign(dots_, 0);
@@ -98,7 +73,7 @@ class Deducer {
   // Sides of `cell` (or of a dot's edges, absent ones off) that are on,
   // off and open.
   struct Counts { int on = 0, off = 0, open = 0; };
-  Counts Count(const int* e) const {
+  Counts Count(const Sides& e) const {
     Counts n;
     for (int i = 0; i < 4; ++i) {
       signed char v = At(e[i]);
@@ -106,8 +81,30 @@ class Deducer {
     }
     return n;
   }
-  const int* CellEdges(int cell) const { return &cell_edges_[4 * static_cast<size_t>(cell)]; }
-  const int* DotEdges(int dot) const { return &dot_edges_[4 * static_cast<size_t>(dot)]; }
+  // A cell's sides clockwise from the top: top, right, bottom, left.
+  Sides CellEdges(int cell) const {
+    int g[4];  // the grid's order: top, bottom, left, right
+    grid_.CellEdges(cell, g);
+    return {g[0], g[3], g[1], g[2]};
+  }
+  // A dot's edges clockwise from the top: up, right, down, left; kNone
+  // past the frame.
+  Sides DotEdges(int dot) const {
+    const int w = grid_.width(), r = dot / (w + 1), c = dot % (w + 1);
+    return {r > 0 ? grid_.Vertical(r - 1, c) : kNone, c < w ? grid_.Horizontal(r, c) : kNone,
+            r < grid_.height() ? grid_.Vertical(r, c) : kNone, c > 0 ? grid_.Horizontal(r, c - 1) : kNone};
+  }
+  // The two dots of edge e (i 0, 1): left before right, top before bottom.
+  int EdgeDot(int e, int i) const {
+    int a, b;
+    grid_.EdgeDots(e, &a, &b);
+    return i == 0 ? a : b;
+  }
+  // The cell on side i of edge e (above or left first), kNone past the frame.
+  int EdgeCell(int e, int i) const {
+    const int cell = Side(e, i);
+    return cell == grid_.outside() ? kNone : cell;
+  }
   int Degree(int dot) const { return Count(DotEdges(dot)).on; }
 
   // Fixes side `e` as `value`, by `technique`; a side fixed the other way
@@ -128,7 +125,7 @@ class Deducer {
     }
     Change change{e};
     if (value == 1) {
-      const int u = edge_dots_[2 * e], v = edge_dots_[2 * e + 1];
+      const int u = EdgeDot(e, 0), v = EdgeDot(e, 1);
       const int a = Degree(u) == 1 ? end_[u] : u;
       const int b = Degree(v) == 1 ? end_[v] : v;
       change.a = a;
@@ -140,7 +137,7 @@ class Deducer {
       edges_[e] = 1;
       ++on_count_;
       for (int i = 0; i < 2; ++i) {
-        int cell = edge_cells_[2 * e + i];
+        int cell = EdgeCell(e, i);
         if (cell != kNone && ClueOf(cell) > 0 && Count(CellEdges(cell)).on == ClueOf(cell)) --unmet_;
       }
       if (a == v) {
@@ -158,8 +155,8 @@ class Deducer {
     --unknown_;
     trail_.push_back(change);
     for (int i = 0; i < 2; ++i) {
-      if (edge_cells_[2 * e + i] != kNone) queue_.push_back(edge_cells_[2 * e + i]);
-      queue_.push_back(cells_ + edge_dots_[2 * e + i]);
+      if (EdgeCell(e, i) != kNone) queue_.push_back(EdgeCell(e, i));
+      queue_.push_back(cells_ + EdgeDot(e, i));
     }
   }
 
@@ -170,7 +167,7 @@ class Deducer {
       trail_.pop_back();
       if (edges_[c.edge] == 1) {
         for (int i = 0; i < 2; ++i) {
-          int cell = edge_cells_[2 * c.edge + i];
+          int cell = EdgeCell(c.edge, i);
           if (cell != kNone && ClueOf(cell) > 0 && Count(CellEdges(cell)).on == ClueOf(cell)) ++unmet_;
         }
         --on_count_;
@@ -204,7 +201,7 @@ class Deducer {
       if (item < cells_) {
         const int clue = ClueOf(item);
         if (clue < 0) continue;
-        const int* e = CellEdges(item);
+        const Sides e = CellEdges(item);
         const Counts n = Count(e);
         if (n.on > clue || n.on + n.open < clue) {
           contradiction_ = true;
@@ -215,7 +212,7 @@ class Deducer {
           }
         }
       } else {
-        const int* e = DotEdges(item - cells_);
+        const Sides e = DotEdges(item - cells_);
         const Counts n = Count(e);
         signed char value = kUnknown;
         if (n.on > 2 || (n.on == 1 && n.open == 0)) {
@@ -251,7 +248,7 @@ class Deducer {
         const int clue = ClueOf(cell);
         if (clue == 1 || clue == 3) CornerClue(r, c, clue);
         if (clue != 3) continue;
-        const int* e = CellEdges(cell);
+        const Sides e = CellEdges(cell);
         // Side by side: both far sides. (The side between them is on too
         // unless the loop is just the two cells' rim, which ★1 then finds.)
         if (c + 1 < w && board_.Clue(r, c + 1) == 3) {
@@ -262,11 +259,11 @@ class Deducer {
         }
         // Corner to corner: the two sides at each far corner.
         if (r + 1 < h && c + 1 < w && board_.Clue(r + 1, c + 1) == 3) {
-          const int* f = CellEdges(cell + w + 1);
+          const Sides f = CellEdges(cell + w + 1);
           for (int side : {e[0], e[3], f[1], f[2]}) Set(side, 1, Technique::ThreePair);
         }
         if (r + 1 < h && c > 0 && board_.Clue(r + 1, c - 1) == 3) {
-          const int* f = CellEdges(cell + w - 1);
+          const Sides f = CellEdges(cell + w - 1);
           for (int side : {e[0], e[1], f[2], f[3]}) Set(side, 1, Technique::ThreePair);
         }
       }
@@ -274,14 +271,14 @@ class Deducer {
     for (int e = 0; e < edges_count_ && !contradiction_; ++e) {
       ++work_;
       if (edges_[e] != kUnknown) continue;
-      const int u = edge_dots_[2 * e], v = edge_dots_[2 * e + 1];
+      const int u = EdgeDot(e, 0), v = EdgeDot(e, 1);
       if (Degree(u) != 1 || end_[u] != v) continue;
       // Closing it makes a loop of length_ + 1 sides; it is the solution
       // only if it holds every line and meets every clue.
       bool meets = length_[u] + 1 == on_count_ + 1;
       int newly_met = 0;
       for (int i = 0; i < 2; ++i) {
-        int cell = edge_cells_[2 * e + i];
+        int cell = EdgeCell(e, i);
         if (cell != kNone && ClueOf(cell) > 0 && Count(CellEdges(cell)).on + 1 == ClueOf(cell)) ++newly_met;
       }
       meets = meets && unmet_ == newly_met;
@@ -293,14 +290,14 @@ class Deducer {
   // A 1 or 3 at cell (r, c) and each of its corners: the two sides there
   // that are not the cell's ("outer", absent at the frame: off).
   void CornerClue(int r, int c, int clue) {
-    const int* e = CellEdges(Cell(r, c));
+    const Sides e = CellEdges(Cell(r, c));
     // Corners in order top-left, top-right, bottom-right, bottom-left: the
     // cell's two sides there, its two far sides, and the dot.
     static constexpr int kNear[4][2] = {{0, 3}, {0, 1}, {2, 1}, {2, 3}};
     static constexpr int kFar[4][2] = {{2, 1}, {2, 3}, {0, 3}, {0, 1}};
     const int corner_dots[4] = {Dot(r, c), Dot(r, c + 1), Dot(r + 1, c + 1), Dot(r + 1, c)};
     for (int k = 0; k < 4; ++k) {
-      const int* d = DotEdges(corner_dots[k]);
+      const Sides d = DotEdges(corner_dots[k]);
       int outer_on = 0, outer_off = 0;
       for (int i = 0; i < 4; ++i) {
         if (d[i] == e[kNear[k][0]] || d[i] == e[kNear[k][1]]) continue;
@@ -361,7 +358,11 @@ class Deducer {
     }
     return true;
   }
-  int Side(int e, int i) const { return edge_cells_[2 * e + i] == kNone ? cells_ : edge_cells_[2 * e + i]; }
+  int Side(int e, int i) const {
+    int p, q;
+    grid_.EdgeCells(e, &p, &q);
+    return i == 0 ? p : q;
+  }
 
   bool Level3() {
     const long long before = Fixed();
@@ -398,7 +399,7 @@ class Deducer {
   // A clue's open sides, through the colours of the neighbours beyond them:
   // two neighbours alike are both on or both off; two opposite, one on.
   bool ClueColours(int cell, int clue) {
-    const int* e = CellEdges(cell);
+    const Sides e = CellEdges(cell);
     int neighbour[4], root[4], parity[4];
     for (int i = 0; i < 4; ++i) {
       neighbour[i] = Side(e[i], 0) == cell ? Side(e[i], 1) : Side(e[i], 0);
@@ -471,10 +472,10 @@ class Deducer {
   };
 
   const Board& board_;
+  const Grid grid_;
   long long max_work_;
   int max_level_;
   int cells_ = 0, dots_ = 0, edges_count_ = 0;
-  std::vector<int> cell_edges_, dot_edges_, edge_dots_, edge_cells_;
   std::vector<signed char> edges_;
   long long unknown_ = 0;
   int on_count_ = 0;
@@ -530,11 +531,6 @@ long long DefaultWorkBound(const Board& board) {
 
 Deduction Deduce(const Board& board, long long max_work, int max_level) {
   return Deducer(board, max_work < 0 ? DefaultWorkBound(board) : max_work, max_level).Run();
-}
-
-int PageLevel(std::u16string_view record) {
-  const Board board = BoardFromStage(record);
-  return RatingOf(Deduce(board)).level;
 }
 
 Rating RatingOf(const Deduction& deduction) {

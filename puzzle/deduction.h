@@ -81,12 +81,6 @@ struct Rating {
 };
 Rating RatingOf(const Deduction& deduction);
 
-/// The level "[level]" shows for a stage record (the board BoardFromStage
-/// draws): its rating's level within DefaultWorkBound, 0 for a stage
-/// deduction finds without a loop. Whether a stage it cannot solve
-/// has one solution is left to quarnel-check: such a stage shows as ★5.
-int PageLevel(std::u16string_view record);
-
 }  // namespace quarnel
 
 #endif  // QUARNEL_PUZZLE_DEDUCTION_H_

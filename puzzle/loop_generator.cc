@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "puzzle/grid.h"
+
 namespace quarnel {
 namespace {
 
@@ -50,28 +52,28 @@ std::vector<bool> RandomLoop(int width, int height, std::mt19937_64& random) {
     inside[r * width + c] = !in;
     count += in ? -1 : 1;
   }
-  Board empty = Board::Empty(width, height);
-  std::vector<bool> loop(static_cast<size_t>(empty.EdgeCount()), false);
-  const auto at = [&](int rr, int cc) {
-    return rr >= 0 && rr < height && cc >= 0 && cc < width && inside[rr * width + cc];
-  };
-  for (int rr = 0; rr <= height; ++rr) {
-    for (int cc = 0; cc < width; ++cc) loop[empty.HorizontalEdge(rr, cc)] = at(rr - 1, cc) != at(rr, cc);
-  }
-  for (int rr = 0; rr < height; ++rr) {
-    for (int cc = 0; cc <= width; ++cc) loop[empty.VerticalEdge(rr, cc)] = at(rr, cc - 1) != at(rr, cc);
+  return LoopAround(Grid(width, height), inside);
+}
+
+std::vector<bool> LoopAround(const Grid& grid, const std::vector<uint8_t>& inside) {
+  std::vector<bool> loop(grid.edges(), false);
+  const auto in = [&](int cell) { return cell != grid.outside() && inside[cell] != 0; };
+  for (int e = 0; e < grid.edges(); ++e) {
+    int p, q;
+    grid.EdgeCells(e, &p, &q);
+    loop[e] = in(p) != in(q);
   }
   return loop;
 }
 
 Board CluesOf(int width, int height, const std::vector<bool>& loop) {
   Board board = Board::Empty(width, height);
-  for (int r = 0; r < height; ++r) {
-    for (int c = 0; c < width; ++c) {
-      board.clues[r * width + c] = static_cast<signed char>(
-          loop[board.HorizontalEdge(r, c)] + loop[board.HorizontalEdge(r + 1, c)] +
-          loop[board.VerticalEdge(r, c)] + loop[board.VerticalEdge(r, c + 1)]);
-    }
+  const Grid grid(board);
+  for (int cell = 0; cell < grid.cells(); ++cell) {
+    int sides[4];
+    grid.CellEdges(cell, sides);
+    board.clues[cell] =
+        static_cast<signed char>(loop[sides[0]] + loop[sides[1]] + loop[sides[2]] + loop[sides[3]]);
   }
   return board;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "puzzle/board.h"
+#include "puzzle/grid.h"
 #include "puzzle/loop_solver.h"
 
 namespace quarnel {
@@ -14,6 +15,12 @@ namespace quarnel {
 /// the border of a region of cells grown and shrunk at random while it stays
 /// one piece without holes or corner-to-corner touches.
 std::vector<bool> RandomLoop(int width, int height, std::mt19937_64& random);
+
+/// The loop around the cells marked in `inside` (per cell, row by row):
+/// the edges between a cell inside and one outside or the frame. It is one
+/// loop when the inside and the rest are each one piece and no two cells
+/// meet only at a corner.
+std::vector<bool> LoopAround(const Grid& grid, const std::vector<uint8_t>& inside);
 
 /// The board of that size whose every cell holds the number of its sides on
 /// `loop`.

@@ -53,6 +53,12 @@ Verdict SolveDepthFirst(const Board& board, const SolveBudget& budget = {},
 /// Whether `edges` is one closed loop that keeps every clue of `board`.
 bool IsSolution(const Board& board, const std::vector<bool>& edges);
 
+/// For the searches: keeps a loop found in `verdict`. The first becomes its
+/// solution (and the verdict Unique until another turns up); the second its
+/// other, with the first edge in the board's numbering where the two differ
+/// named, and the verdict Several. Returns whether it was the second.
+bool AddLoopFound(const Board& board, std::vector<bool> loop, Verdict* verdict);
+
 }  // namespace quarnel
 
 #endif  // QUARNEL_PUZZLE_LOOP_SOLVER_H_

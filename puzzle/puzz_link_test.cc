@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "puzzle/stage_board.h"
+#include "check/stage_board.h"
 
 namespace quarnel {
 namespace {

@@ -3,13 +3,16 @@
 #include <map>
 #include <utility>
 
+#include "puzzle/grid.h"
+#include "puzzle/loop_generator.h"
+
 namespace quarnel {
 namespace {
 
-// side: per cell 0 or 1, then the outside (index width * height) as 0.
-bool OnePiece(const std::vector<int>& side, int width, int height, int which) {
-  // side: per cell 0 or 1, plus the outside (index width * height) as 0.
-  const int cells = width * height;
+// Whether the cells of `side` equal to `which` (per cell, then the
+// outside as 0) form one piece.
+bool OnePiece(const std::vector<int>& side, const Grid& grid, int which) {
+  const int cells = grid.cells();
   std::vector<bool> seen(cells + 1, false);
   std::vector<int> stack;
   int total = 0;
@@ -27,25 +30,17 @@ bool OnePiece(const std::vector<int>& side, int width, int height, int which) {
     const int c = stack.back();
     stack.pop_back();
     ++reached;
-    std::vector<int> next;
-    if (c == cells) {
-      for (int i = 0; i < cells; ++i) {
-        const int r = i / width, col = i % width;
-        if (r == 0 || r == height - 1 || col == 0 || col == width - 1) next.push_back(i);
-      }
-    } else {
-      const int r = c / width, col = c % width;
-      next.push_back(r > 0 ? c - width : cells);
-      next.push_back(r < height - 1 ? c + width : cells);
-      next.push_back(col > 0 ? c - 1 : cells);
-      next.push_back(col < width - 1 ? c + 1 : cells);
-    }
-    for (int n : next) {
+    // Across each side: the cell beyond, the outside past the frame.
+    grid.EverySide(c, [&](int e) {
+      int p, q;
+      grid.EdgeCells(e, &p, &q);
+      const int n = p == c ? q : p;
       if (side[n] == which && !seen[n]) {
         seen[n] = true;
         stack.push_back(n);
       }
-    }
+      return true;
+    });
   }
   return reached == total;
 }
@@ -57,7 +52,7 @@ const std::vector<Loop>& AllLoops(int width, int height) {
   auto [it, fresh] = cache.try_emplace({width, height});
   if (!fresh) return it->second;
   const int cells = width * height;
-  const Board empty = Board::Empty(width, height);
+  const Grid grid(width, height);
   std::vector<int> side(cells + 1, 0);
   for (long mask = 1; mask < (1L << cells); ++mask) {
     for (int c = 0; c < cells; ++c) side[c] = (mask >> c) & 1;
@@ -71,21 +66,11 @@ const std::vector<Loop>& AllLoops(int width, int height) {
                 in(r - 1, c - 1) != in(r - 1, c);
       }
     }
-    if (pinch || !OnePiece(side, width, height, 1) || !OnePiece(side, width, height, 0)) continue;
+    if (pinch || !OnePiece(side, grid, 1) || !OnePiece(side, grid, 0)) continue;
     Loop loop;
-    loop.edges.assign(static_cast<size_t>(empty.EdgeCount()), false);
-    for (int r = 0; r <= height; ++r) {
-      for (int c = 0; c < width; ++c) loop.edges[empty.HorizontalEdge(r, c)] = in(r - 1, c) != in(r, c);
-    }
-    for (int r = 0; r < height; ++r) {
-      for (int c = 0; c <= width; ++c) loop.edges[empty.VerticalEdge(r, c)] = in(r, c - 1) != in(r, c);
-    }
-    for (int r = 0; r < height; ++r) {
-      for (int c = 0; c < width; ++c) {
-        loop.counts.push_back((in(r, c) != in(r - 1, c)) + (in(r, c) != in(r + 1, c)) +
-                              (in(r, c) != in(r, c - 1)) + (in(r, c) != in(r, c + 1)));
-      }
-    }
+    loop.edges = LoopAround(grid, std::vector<uint8_t>(side.begin(), side.begin() + cells));
+    const Board full = CluesOf(width, height, loop.edges);
+    loop.counts.assign(full.clues.begin(), full.clues.end());
     it->second.push_back(std::move(loop));
   }
   return it->second;

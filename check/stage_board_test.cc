@@ -1,4 +1,4 @@
-#include "puzzle/stage_board.h"
+#include "check/stage_board.h"
 
 #include <gtest/gtest.h>
 

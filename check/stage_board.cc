@@ -1,7 +1,8 @@
-#include "puzzle/stage_board.h"
+#include "check/stage_board.h"
 
 #include <vector>
 
+#include "puzzle/deduction.h"
 #include "text/lines.h"
 
 namespace quarnel {
@@ -12,6 +13,10 @@ Board BoardFromStage(std::u16string_view record) {
   if (title_end == std::u16string_view::npos) return Board{};
   std::u16string_view body = record.substr(title_end + 1);
   return BoardFromLines(GridLines(body.substr(0, body.find(u'\0'))));
+}
+
+int PageLevel(std::u16string_view record) {
+  return RatingOf(Deduce(BoardFromStage(record))).level;
 }
 
 }  // namespace quarnel

@@ -1,5 +1,5 @@
-#ifndef QUARNEL_PUZZLE_STAGE_BOARD_H_
-#define QUARNEL_PUZZLE_STAGE_BOARD_H_
+#ifndef QUARNEL_CHECK_STAGE_BOARD_H_
+#define QUARNEL_CHECK_STAGE_BOARD_H_
 
 #include <string_view>
 
@@ -15,6 +15,12 @@ namespace quarnel {
 /// solution.
 Board BoardFromStage(std::u16string_view record);
 
+/// The level "[level]" shows for a stage record (the board BoardFromStage
+/// draws): its rating's level within DefaultWorkBound, 0 for a stage
+/// deduction finds without a loop. Whether a stage it cannot solve
+/// has one solution is left to quarnel-check: such a stage shows as ★5.
+int PageLevel(std::u16string_view record);
+
 }  // namespace quarnel
 
-#endif  // QUARNEL_PUZZLE_STAGE_BOARD_H_
+#endif  // QUARNEL_CHECK_STAGE_BOARD_H_
