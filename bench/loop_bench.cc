@@ -47,7 +47,8 @@ double P95(std::vector<double> v) {
 
 double Max(const std::vector<double>& v) { return v.empty() ? 0 : *std::max_element(v.begin(), v.end()); }
 
-std::vector<Board> BoardsOf(const char* path) {
+// The stages of an ASCII stage file (the corpus), CR LF or LF.
+StageList StagesOf(const char* path) {
   std::ifstream in(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::vector<std::u16string> lines;
@@ -63,6 +64,11 @@ std::vector<Board> BoardsOf(const char* path) {
   std::vector<std::u16string_view> views(lines.begin(), lines.end());
   StageList stages;
   ParseStages(views, &stages);
+  return stages;
+}
+
+std::vector<Board> BoardsOf(const char* path) {
+  const StageList stages = StagesOf(path);
   std::vector<Board> boards;
   for (const StageRecord& record : stages) boards.push_back(BoardFromStage(record));
   return boards;
@@ -137,21 +143,7 @@ int main(int argc, char** argv) {
     first += 2;
   }
   for (int i = first; i < argc; ++i) {
-    std::ifstream in(argv[i], std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::u16string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-      size_t end = bytes.find('\n', start);
-      if (end == std::string::npos) end = bytes.size();
-      std::string line = bytes.substr(start, end - start);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.emplace_back(line.begin(), line.end());
-      start = end + 1;
-    }
-    std::vector<std::u16string_view> views(lines.begin(), lines.end());
-    StageList stages;
-    ParseStages(views, &stages);
+    const StageList stages = StagesOf(argv[i]);
     std::vector<double> rating_seconds;
     std::vector<double> rating_cpu;  // the processor time, less moved by a busy machine
     double slowest_solved = 0;
