@@ -43,9 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const KindChoice choice = mode == 0   ? KindChoice::Detect
                             : mode == 3 ? KindChoice::Detect
                                         : KindChoice::Stages;
-  // A tenth of a second's worth, for many inputs a second. The budget is
-  // counted in work, so even a verdict it cuts off is the same both times.
-  const SolveBudget budget = SolveBudgetOfWork(kSolveWorkPerSecond / 10);
+  // A ten-thousandth of a second's worth a stage (and as much again for a
+  // repair): a file may hold hundreds of stages, and the sanitizers slow the
+  // search tenfold. The budget is counted in work, so even a verdict it cuts
+  // off is the same both times.
+  const SolveBudget budget = SolveBudgetOfWork(kSolveWorkPerSecond / 10'000);
   const SolveBudget* solve = mode == 2 ? &budget : nullptr;
 
   CheckReport reports[2];
