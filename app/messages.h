@@ -19,6 +19,13 @@ inline constexpr char16_t kCannotReadSuffix[] = u"が正しく読みこめませ
 /// has no console to die on).
 inline constexpr char16_t kOutOfMemoryText[] = u"メモリが足りないため、処理を続けられません";
 
+/// The window quarnel-check.exe shows while it checks a file that takes a
+/// while: its title and text, and the text once stages are being solved,
+/// "{1}" the stages decided, "{2}" all to solve.
+inline constexpr char16_t kCheckWorkingTitle[] = u"Quarnel の確認";
+inline constexpr char16_t kCheckWorkingText[] = u"確認しています…";
+inline constexpr char16_t kCheckWorkingStagesText[] = u"確認しています… {1} / {2} ステージ";
+
 inline constexpr char16_t kChooserTitle[] = u"ステージデータ";
 inline constexpr char16_t kChooserFilterName[] = u"ステージデータ(*.dat)";
 inline constexpr char16_t kChooserFilterPattern[] = u"*.dat";

@@ -10,6 +10,7 @@
 #   | stage_file_held_open | long_path | long_file_name
 #           (EXE is quarnel.exe); check_findings | check_stage_findings
 #   | check_stage_verdicts | check_stages_unique | check_clean | check_options
+#   | check_working
 #           (quarnel-check.exe)
 # Environment: as for wine_lib.sh; QUARNEL_ACP, when set, is the ANSI code
 # page the Wine prefix was given, and the pictures go to SHOT_DIR/acp-<it>.
@@ -273,6 +274,65 @@ case $scenario in
       "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]")
     expect_box エラー "$want" check_usage || true
     expect_end 2
+    expect_files stages.dat "my s.dat"
+    ;;
+  check_working)
+    # A file that takes seconds to check: a window says the program is
+    # working, counting the stages decided; Alt+F4 does not close it; it is
+    # gone when the box with the findings comes. The first stage is decided
+    # at once; the others are large boards with a few random clues, which a
+    # second and a half's work each leaves open.
+    python3 - "$work/run/my s.dat" <<'PY'
+import random, sys
+lines = ["tiny", "0", "*"]
+for board in range(1, 5):
+    rng = random.Random(board)
+    lines.append("board %d" % board)
+    for _ in range(200):
+        lines.append("".join(rng.choice("123") if rng.random() < 0.005 else " " for _ in range(200)))
+    lines.append("*")
+with open(sys.argv[1], "w", newline="") as f:
+    f.write("".join(line + "\r\n" for line in lines))
+PY
+    start_windows_program "$program" '--solve-seconds 1.5 "my s.dat"'
+    working="Quarnel の確認"
+    if id=$(find_window "$working" 30); then
+      # It may show the count a moment after it appears.
+      for _ in 1 2 3 4 5; do
+        seen=$(window_text "$working" || true)
+        grep -qxE 'Static: 確認しています… [1-4] / 5 ステージ' <<<"$seen" && break
+        sleep 0.5
+      done
+      grep -qxE 'Static: 確認しています… [1-4] / 5 ステージ' <<<"$seen" ||
+        fail "the working window shows:"$'\n'"$seen"
+      screenshot "$id" "$shot_dir/check_working.png" || fail "no picture of the working window"
+      press_key "$id" alt+F4 || fail "could not press Alt+F4 in the working window"
+      sleep 0.5
+      # The check may just have ended; then the box is there instead.
+      xdotool getwindowname "$id" >/dev/null 2>&1 || find_window Quarnel 1 >/dev/null ||
+        fail "Alt+F4 closed the working window"
+    else
+      fail "no window titled '$working' appeared"
+    fi
+    if id=$(find_window Quarnel 120); then
+      expect_no_window "$working"
+      sleep 0.3
+      seen=$(window_text Quarnel)
+      # Each stage's finding, on its title's line, whatever its verdict.
+      want=$(printf 'Static: my s.dat (Shift_JIS, CR LF)\n1 行目: 警告: ステージ 1「tiny」\n'
+             for board in 1 2 3 4; do
+               printf '%d 行目: 警告: ステージ %d「board %d」\n' $((board * 202 - 198)) $((board + 1)) "$board"
+             done)
+      grep -qx 'Button: OK' <<<"$seen" &&
+        [ "$(grep -vx 'Button: OK' <<<"$seen" | sed -E 's/^([0-9]+ 行目: 警告: ステージ [0-9]+「[a-z 0-9]+」).*/\1/')" = "$want" ] ||
+        fail "the box shows:"$'\n'"$seen"
+      screenshot "$id" "$shot_dir/check_working-box.png" || fail "no picture of the box"
+      press_key "$id" Return || fail "could not press OK in the box"
+      wait_window_gone "$id" 15 || fail "the box stayed after OK"
+    else
+      fail "no box titled 'Quarnel' appeared"
+    fi
+    expect_end 1
     expect_files stages.dat "my s.dat"
     ;;
   check_clean)
