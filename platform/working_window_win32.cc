@@ -206,6 +206,10 @@ class Win32WorkingWindow final : public WorkingWindow {
     SetTimer(target, kShowTimer, static_cast<UINT>(delay_.count()), nullptr);
     HandleMessagesUntil(done.get());
     worker.join();
+    // Closing the active window hands the activation to another program's;
+    // the right to take it back stays with this one, so that the box that
+    // follows comes to the front.
+    if (GetForegroundWindow() == target) AllowSetForegroundWindow(GetCurrentProcessId());
     window.Destroy();
     if (failure) std::rethrow_exception(failure);
   }
