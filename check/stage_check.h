@@ -37,6 +37,11 @@ struct StageSolve {
   bool unique = false;
   std::optional<Finding> finding;  // for several solutions, none, or undetermined
   StageLevel level;  // its rating, once decided
+  /// Once decided, what "--show" draws: the two loops found of a stage with
+  /// several solutions (per edge, as in Verdict), or the clues of one with
+  /// none that cannot hold together (indexes into Board::clues).
+  std::vector<bool> solution, other;
+  std::vector<int> core;
 };
 
 /// What the check of a stage file's lines found.

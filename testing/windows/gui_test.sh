@@ -270,7 +270,7 @@ case $scenario in
     expect_end 1
     start_windows_program "$program" '--solve-seconds 1000001 "my s.dat"'
     want=$(printf '%s\n%s' "--solve-seconds の値 1000001 は 1000000 より大きいので使えません" \
-      "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]")
+      "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [--show] [ファイル]")
     expect_box エラー "$want" check_usage || true
     expect_end 2
     expect_files stages.dat "my s.dat"
