@@ -1,5 +1,6 @@
 #include "check/stage_drawing.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "check/check_messages.h"
@@ -20,9 +21,10 @@ size_t Columns(std::u16string_view text) {
 
 std::u16string Widened(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
-// `line` without the blanks at its end.
+// `line` without the blanks at its end but for its indent: a drawn line
+// is never empty, so that each reads as a drawing's.
 std::u16string Trimmed(std::u16string line) {
-  line.erase(line.find_last_not_of(u' ') + 1);
+  line.erase(std::max(kIndent.size(), line.find_last_not_of(u' ') + 1));
   return line;
 }
 

@@ -28,7 +28,8 @@ std::vector<std::string> BoardDrawing(const Board& board, const std::vector<bool
 /// side where both fit in kShowColumns and one above the other otherwise;
 /// for none, the board with the clues that cannot hold together marked.
 /// Nothing for a stage with one solution, or none without such clues.
-/// Lines end without blanks.
+/// Lines end without blanks, but for a line of blanks alone, which keeps
+/// its indent.
 std::vector<std::u16string> StageDrawingLines(const StageSolve& stage);
 
 }  // namespace quarnel

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,8 @@ TEST(StageDrawing, PutsTheTwoLoopsSideBySideOnlyWhereBothFit) {
     const std::vector<std::string> first = BoardDrawing(stage.board, stage.solution);
     const std::vector<std::string> second = BoardDrawing(stage.board, stage.other);
     const size_t columns = 4 * static_cast<size_t>(width) + 1;
-    auto trimmed = [](std::string s) { return s.erase(s.find_last_not_of(' ') + 1); };
+    for (const std::string& line : lines) EXPECT_EQ(line.substr(0, 2), "  ") << "never empty";
+    auto trimmed = [](std::string s) { return s.erase(std::max<size_t>(2, s.find_last_not_of(' ') + 1)); };
     if (width < 10) {
       ASSERT_EQ(lines.size(), 6u);
       // "解" is two columns wide: the second label starts over the second drawing.
