@@ -98,8 +98,9 @@ StageFileCheck CheckStageLinesUnsolved(std::span<const std::u16string_view> line
 /// Solves `solves` on `threads` threads (0: one per core) within `budget`
 /// each. The calling thread waits; after each stage is decided it calls
 /// `decided` with the count decided so far, and each stage's verdict is
-/// in place before `decided` counts it. The verdicts are those of one
-/// thread: each stage is solved alone.
+/// in place before `decided` counts it, and the calling thread marks it
+/// decided, so that it may read each stage marked so while the workers go
+/// on. The verdicts are those of one thread: each stage is solved alone.
 void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, unsigned threads,
                  const std::function<void(size_t decided)>& decided);
 
