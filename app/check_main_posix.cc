@@ -52,6 +52,12 @@ int main(int argc, char** argv) {
       WriteLine(quarnel::FindingLine(path, finding), stdout);
       std::fflush(stdout);
     };
+    if (request.show) {
+      listener.drawing = [&](const std::u16string& line) {
+        WriteLine(line, stdout);
+        std::fflush(stdout);
+      };
+    }
     if (progress) {
       listener.progress = [&](size_t decided, size_t total) {
         std::string line = "\r" + quarnel::EncodeUtf8(quarnel::FillText(

@@ -4,6 +4,7 @@
 
 #include "check/check_messages.h"
 #include "check/stage_check.h"
+#include "check/stage_drawing.h"
 #include "check/template_check.h"
 #include "input/file_error.h"
 #include "input/stage_list.h"
@@ -166,6 +167,8 @@ bool TakeOption(std::span<const std::u16string> arguments, size_t* i, CheckReque
     request->addresses = true;
   } else if (argument == u"--levels") {
     request->levels = true;
+  } else if (argument == u"--show") {
+    request->show = true;
   } else if (argument == u"--template") {
     request->choice = KindChoice::Template;
   } else if (argument == u"--stages") {
@@ -315,7 +318,18 @@ CheckReport CheckFile(FileSystem& files, CodePage& code_page, const std::u16stri
     for (; emitted < findings.size(); ++emitted) {
       Finding& finding = findings[emitted];
       if (finding.pending != 0 && !solves[finding.pending - 1].decided) return;
-      if (ResolvePending(solves, &finding)) emit(std::move(finding));
+      const size_t pending = finding.pending;
+      if (!ResolvePending(solves, &finding)) continue;
+      emit(std::move(finding));
+      if (pending == 0) continue;
+      // The loops are drawn once; then they are let go.
+      StageSolve& stage = solves[pending - 1];
+      if (listener != nullptr && listener->drawing) {
+        for (const std::u16string& line : StageDrawingLines(stage)) listener->drawing(line);
+      }
+      stage.solution = {};
+      stage.other = {};
+      stage.core = {};
     }
   };
   flush();

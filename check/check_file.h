@@ -61,6 +61,9 @@ struct CheckRequest {
   bool addresses = false;
   /// Whether each stage's rating is shown ("--levels").
   bool levels = false;
+  /// Whether the two loops of a stage with several solutions, or the board
+  /// of one with none, are drawn under its finding ("--show").
+  bool show = false;
   bool usage_error = false;
   /// With a usage error, a line saying what is wrong (empty where the
   /// usage says it all).
@@ -75,7 +78,8 @@ inline constexpr std::chrono::seconds kMaxSolveTime{1'000'000};
 /// sets the budget of each stage (N seconds, more than 0, a decimal
 /// fraction allowed, at most kMaxSolveTime) and "--no-solve" turns solving
 /// off (again the last one counts), "--urls" reports each stage's web
-/// address, "--levels" shows each stage's rating, "--" ends the options,
+/// address, "--levels" shows each stage's rating, "--show" draws what a
+/// stage's verdict is about (StageDrawingLines), "--" ends the options,
 /// and without a file the template beside the executable is read. Any
 /// other argument starting with "-", and an N that is no such number, is a
 /// usage error, the first one named in usage_problem.
@@ -87,7 +91,9 @@ CheckRequest CheckRequestOf(std::span<const std::u16string> arguments,
 /// and before the file; then "--", or an argument in quotation marks, or
 /// any other that is no option, starts the file, which is the rest of the
 /// text as CheckedPath takes it. One file, detected; "--template",
-/// "--stages", "--urls", "--levels" and what CheckRequestOf refuses are usage errors.
+/// "--stages", "--urls", "--levels" and what CheckRequestOf refuses are
+/// usage errors. "--show" is taken, though the box keeps to its lines of
+/// text.
 CheckRequest CheckRequestOfText(std::u16string_view argument_text,
                                 std::u16string_view executable_directory, PathStyle style);
 
@@ -119,6 +125,9 @@ struct CheckListener {
   std::function<void(const Finding&)> finding;
   /// While stages are solved: how many are decided, of how many.
   std::function<void(size_t decided, size_t total)> progress;
+  /// Where set ("--show"), each line StageDrawingLines draws of a stage's
+  /// verdict, right after its finding.
+  std::function<void(const std::u16string& line)> drawing;
   /// The threads that solve stages; 0: one per core. The report is the
   /// same for any number.
   unsigned threads = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -95,6 +96,8 @@ TEST(CheckFile, TakesFilesAndOptionsFromTheArguments) {
   };
   EXPECT_FALSE(CheckRequestOf(std::vector<std::u16string>{u"a.dat"}, u"/", PathStyle::Posix).levels);
   EXPECT_TRUE(CheckRequestOf(std::vector<std::u16string>{u"--levels", u"a.dat"}, u"/", PathStyle::Posix).levels);
+  EXPECT_FALSE(CheckRequestOf(std::vector<std::u16string>{u"a.dat"}, u"/", PathStyle::Posix).show);
+  EXPECT_TRUE(CheckRequestOf(std::vector<std::u16string>{u"--show", u"a.dat"}, u"/", PathStyle::Posix).show);
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(testing::Message() << "case " << i);
     CheckRequest request = CheckRequestOf(cases[i].args, u"/opt/q", PathStyle::Posix);
@@ -211,6 +214,9 @@ TEST(CheckFile, TakesTheBudgetBeforeTheFileOfAWindowsArgumentText) {
       // No file: the template beside the program.
       {u"--no-solve", beside, no_solve},
       {u"--solve-seconds 2 -- ", beside, milliseconds(2000)},
+      // Taken, though the box draws nothing.
+      {u"--show \"C:\\a b\\s.dat\"", u"C:\\a b\\s.dat", ten},
+      {u"--no-solve --show s.dat", u"s.dat", no_solve},
       // Unknown options, bad values, the kind options.
       {u"-x s.dat", usage, ten},
       {u"-s.dat", usage, ten},
@@ -372,15 +378,20 @@ TEST(CheckFile, ReportsEachFindingOnceItAndTheStagesBeforeItAreDecided) {
   FakePlatform fake;
   fake.files.files[u"s.dat"] = StagesEndingInALongOne();
   const SolveBudget budget = SolveBudgetOfWork(30'000'000);
-  std::vector<std::vector<std::u16string>> runs;
+  std::vector<std::vector<std::u16string>> runs, drawn_runs;
   for (unsigned threads : {1u, 2u}) {
     SCOPED_TRACE(testing::Message() << threads << " threads");
     // What the listener hears, in order: "F" and a finding's stage, or "P"
     // and the stages decided.
     std::vector<std::string> heard;
-    std::vector<std::u16string> lines;
+    std::vector<std::u16string> lines, drawn;
     CheckListener listener;
     listener.threads = threads;
+    // "--show": the drawings of a verdict right after its finding.
+    listener.drawing = [&](const std::u16string& line) {
+      if (heard.back()[0] != 'D') heard.push_back("D" + heard.back().substr(1));
+      drawn.push_back(line);
+    };
     listener.finding = [&](const Finding& finding) {
       heard.push_back("F" + std::to_string(finding.stage));
       lines.push_back(FindingLine(u"s.dat", finding));
@@ -408,10 +419,19 @@ TEST(CheckFile, ReportsEachFindingOnceItAndTheStagesBeforeItAreDecided) {
     };
     EXPECT_LT(at("F1"), at("P6"));
     EXPECT_LT(at("P6"), static_cast<long>(heard.size()));
+    // The two loops of the several stage, the board of the stage without
+    // solution, each right after its finding; none of the others.
+    EXPECT_EQ(at("D1"), at("F1") + 1);
+    EXPECT_EQ(at("D2"), at("F2") + 1);
+    EXPECT_EQ(std::count_if(heard.begin(), heard.end(), [](auto& e) { return e[0] == 'D'; }), 3);
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(Utf8(drawn.front()), "  解 1         解 2");
     runs.push_back(std::move(reported));
+    drawn_runs.push_back(std::move(drawn));
   }
   // Two threads report exactly what one does.
   EXPECT_EQ(runs[0], runs[1]);
+  EXPECT_EQ(drawn_runs[0], drawn_runs[1]);
 }
 
 }  // namespace

@@ -182,6 +182,12 @@ inline constexpr char16_t kTopSide[] = u"上";
 inline constexpr char16_t kBottomSide[] = u"下";
 inline constexpr char16_t kLeftSide[] = u"左";
 inline constexpr char16_t kRightSide[] = u"右";
+/// "--show": the labels over the two loops of a stage with several
+/// solutions, and over the board of one with none, whose clues that cannot
+/// hold together are drawn as "[3]".
+inline constexpr char16_t kShowFirstLabel[] = u"解 1";
+inline constexpr char16_t kShowSecondLabel[] = u"解 2";
+inline constexpr char16_t kShowCoreLabel[] = u"盤面（[ ] の数字は同時には成り立ちません）";
 /// The encoding and the line ends a file was read in, "{1}" and "{2}".
 inline constexpr char16_t kHowReadText[] = u" ({1}, {2})";
 inline constexpr char16_t kCodePageName[] = u"Shift_JIS";
@@ -195,10 +201,10 @@ inline constexpr char16_t kBoxMoreText[] = u"ほかに {1} 件あります";
 /// Standard error, for arguments the checker does not take.
 inline constexpr char16_t kUsageText[] =
     u"使いかた: quarnel-check [--template | --stages] [--solve-seconds 秒数 | --no-solve] "
-    u"[--urls] [--levels] [ファイル...]";
+    u"[--urls] [--levels] [--show] [ファイル...]";
 /// The Windows program's box, for an argument text it does not take.
 inline constexpr char16_t kBoxUsageText[] =
-    u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]";
+    u"使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [--show] [ファイル]";
 /// Before the usage, what is wrong with the arguments: "{1}" the value or
 /// the option as given.
 inline constexpr char16_t kSolveSecondsMissingText[] = u"--solve-seconds のあとに秒数がありません";

@@ -105,19 +105,19 @@ std::u16string Shown(std::u16string_view c) {
 
 // "4 行 4 列の 3、4 行 5 列の 3" and what they do: the clues that cannot
 // hold together, at most kMostCoreClues of them listed.
-std::u16string CoreText(const Board& board, const std::optional<std::vector<int>>& core) {
-  if (!core || core->empty()) return kNoCoreText;
+std::u16string CoreText(const Board& board, const std::vector<int>& core) {
+  if (core.empty()) return kNoCoreText;
   std::u16string list;
-  for (size_t i = 0; i < core->size() && i < kMostCoreClues; ++i) {
-    const int cell = (*core)[i];
+  for (size_t i = 0; i < core.size() && i < kMostCoreClues; ++i) {
+    const int cell = core[i];
     if (i > 0) list += kClueJoin;
     list += FillText(kClueText, {Number(static_cast<size_t>(cell / board.width) + 1),
                                  Number(static_cast<size_t>(cell % board.width) + 1),
                                  Number(static_cast<size_t>(board.clues[cell]))});
   }
-  if (core->size() == 1) return FillText(kLoneCoreText, {list});
-  if (core->size() <= kMostCoreClues) return FillText(kCoreText, {list});
-  return FillText(kLongCoreText, {list, Number(core->size())});
+  if (core.size() == 1) return FillText(kLoneCoreText, {list});
+  if (core.size() <= kMostCoreClues) return FillText(kCoreText, {list});
+  return FillText(kLongCoreText, {list, Number(core.size())});
 }
 
 std::u16string RepairText(const Board& board, const Repair& repair) {
@@ -129,11 +129,11 @@ std::u16string RepairText(const Board& board, const Repair& repair) {
 }
 
 // What is found about a solved stage: nothing when it has one solution.
-// For none, the clues that cannot hold together; for several, a clue that
-// makes the solution unique: each searched for within as much work again
-// as the verdict's budget.
+// For none, the clues that cannot hold together (`core`, empty where none
+// was found); for several, a clue that makes the solution unique, searched
+// for within as much work again as the verdict's budget.
 std::optional<Finding> VerdictFinding(const StageSolve& stage, const Verdict& verdict,
-                                      const SolveBudget& budget) {
+                                      const std::vector<int>& core, const SolveBudget& budget) {
   const std::u16string number = Number(stage.stage);
   std::optional<Finding> finding;
   switch (verdict.outcome) {
@@ -154,7 +154,7 @@ std::optional<Finding> VerdictFinding(const StageSolve& stage, const Verdict& ve
     case Verdict::Outcome::None:
       finding = MakeFinding(FindingKind::NoSolution, stage.title_line,
                             {number, stage.title,
-                             CoreText(stage.board, ConflictingClues(stage.board, budget.work))});
+                             CoreText(stage.board, core)});
       break;
     case Verdict::Outcome::Undetermined:
       finding = MakeFinding(FindingKind::SolveUndetermined, stage.title_line,
@@ -440,7 +440,11 @@ void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, uns
   threads = static_cast<unsigned>(std::min<size_t>(threads, solves.size()));
   std::mutex mutex;
   std::condition_variable changed;
-  size_t next = 0, done = 0;
+  size_t next = 0;
+  // The stages the workers have decided since the calling thread last
+  // looked. Only the calling thread marks a stage decided, so that what it
+  // reads between its looks no worker writes.
+  std::vector<size_t> finished;
   auto work = [&]() {
     while (true) {
       size_t i;
@@ -462,13 +466,22 @@ void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, uns
         verdict = Solve(stage.board, budget);
       }
       if (verdict.outcome != Verdict::Outcome::Unique) level.rating = {};
-      std::optional<Finding> finding = VerdictFinding(stage, verdict, budget);
+      // The clues to blame, within as much work again as the verdict's.
+      std::vector<int> core;
+      if (verdict.outcome == Verdict::Outcome::None) {
+        core = ConflictingClues(stage.board, budget.work).value_or(std::vector<int>());
+      }
+      std::optional<Finding> finding = VerdictFinding(stage, verdict, core, budget);
       std::lock_guard<std::mutex> lock(mutex);
       stage.unique = verdict.outcome == Verdict::Outcome::Unique;
       stage.level = std::move(level);
       stage.finding = std::move(finding);
-      stage.decided = true;
-      ++done;
+      if (verdict.outcome == Verdict::Outcome::Several) {
+        stage.solution = std::move(verdict.solution);
+        stage.other = std::move(verdict.other);
+      }
+      stage.core = std::move(core);
+      finished.push_back(i);
       changed.notify_one();
     }
   };
@@ -478,8 +491,10 @@ void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, uns
   while (told < solves.size()) {
     {
       std::unique_lock<std::mutex> lock(mutex);
-      changed.wait(lock, [&] { return done > told; });
-      told = done;
+      changed.wait(lock, [&] { return !finished.empty(); });
+      for (size_t i : finished) solves[i].decided = true;
+      told += finished.size();
+      finished.clear();
     }
     decided(told);
   }

@@ -37,6 +37,11 @@ struct StageSolve {
   bool unique = false;
   std::optional<Finding> finding;  // for several solutions, none, or undetermined
   StageLevel level;  // its rating, once decided
+  /// Once decided, what "--show" draws: the two loops found of a stage with
+  /// several solutions (per edge, as in Verdict), or the clues of one with
+  /// none that cannot hold together (indexes into Board::clues).
+  std::vector<bool> solution, other;
+  std::vector<int> core;
 };
 
 /// What the check of a stage file's lines found.
@@ -93,8 +98,9 @@ StageFileCheck CheckStageLinesUnsolved(std::span<const std::u16string_view> line
 /// Solves `solves` on `threads` threads (0: one per core) within `budget`
 /// each. The calling thread waits; after each stage is decided it calls
 /// `decided` with the count decided so far, and each stage's verdict is
-/// in place before `decided` counts it. The verdicts are those of one
-/// thread: each stage is solved alone.
+/// in place before `decided` counts it, and the calling thread marks it
+/// decided, so that it may read each stage marked so while the workers go
+/// on. The verdicts are those of one thread: each stage is solved alone.
 void SolveStages(std::vector<StageSolve>& solves, const SolveBudget& budget, unsigned threads,
                  const std::function<void(size_t decided)>& decided);
 

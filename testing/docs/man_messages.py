@@ -129,8 +129,10 @@ def check_checker_pages(cases, header, pages):
     if rows < 30:
         failures.append("%s: only %d rows found in its message table" % (header, rows))
     lines, statuses = case_results(cases, ("stdout", "stderr"))
-    # A finding's line starts with the file's path and line number.
-    lines = {re.sub(r"^.*?(:\d+)?: (?=警告: |エラー: )", "", line) for line in lines}
+    # A finding's line starts with the file's path and line number; the
+    # lines "--show" draws start with a blank, and are no messages.
+    lines = {re.sub(r"^.*?(:\d+)?: (?=警告: |エラー: )", "", line) for line in lines
+             if not line.startswith(" ")}
     for page in pages:
         found = sections(page)
         shapes = set(message_shapes(found.get("MESSAGES", found.get("メッセージ", []))))

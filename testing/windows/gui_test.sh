@@ -262,6 +262,7 @@ case $scenario in
   check_options)
     # Options before a quoted file, as a shortcut gives them: without
     # solving, only the stage without a grid is left of the verdicts' file;
+    # with "--show", the same box as without it;
     # a bad budget shows what is wrong with it and the usage instead.
     case_dir=$source_dir/testing/cases/check/stage_verdicts
     cp "$case_dir/input/s.dat" "$work/run/my s.dat"
@@ -269,9 +270,14 @@ case $scenario in
     want=$(printf 'my s.dat (Shift_JIS, CR LF)\n'; sed -nE 's/^s\.dat:(13): /\1 行目: /p' "$case_dir/stdout")
     expect_box Quarnel "$want" check_no_solve || true
     expect_end 1
+    # "--show" is taken; the box keeps to the findings' lines.
+    start_windows_program "$program" '--show "my s.dat"'
+    want=$(printf 'my s.dat (Shift_JIS, CR LF)\n'; sed -E 's/^s\.dat:([0-9]+): /\1 行目: /' "$case_dir/stdout")
+    expect_box Quarnel "$want" check_show || true
+    expect_end 1
     start_windows_program "$program" '--solve-seconds 1000001 "my s.dat"'
     want=$(printf '%s\n%s' "--solve-seconds の値 1000001 は 1000000 より大きいので使えません" \
-      "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [ファイル]")
+      "使いかた: quarnel-check.exe [--solve-seconds 秒数 | --no-solve] [--show] [ファイル]")
     expect_box エラー "$want" check_usage || true
     expect_end 2
     expect_files stages.dat "my s.dat"
