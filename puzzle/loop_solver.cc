@@ -6,11 +6,54 @@
 #include <vector>
 
 #include "puzzle/clause_search.h"
+#include "puzzle/clue_window.h"
 #include "puzzle/depth_first.h"
+#include "puzzle/flipped_loop.h"
 #include "puzzle/grid.h"
 #include "puzzle/obvious_loops.h"
 
 namespace quarnel {
+namespace {
+
+// Boards up to this many cells get the learning search alone: it settles
+// them soon enough.
+constexpr long long kOpenBoardCells = 10000;
+
+// Larger boards first get what settles "several" at once: two small loops,
+// or one loop found and a cell of it turned. A loop comes from the caller,
+// from the clues' window (half the budget at most) or from the learning
+// search on the whole board, which spends the rest.
+Verdict SolveLarge(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
+  Verdict verdict;
+  if (FindTwoSmallLoops(board, &verdict)) return verdict;
+  std::vector<bool> first;
+  if (known != nullptr && IsSolution(board, *known)) first = *known;
+  if (first.empty()) {
+    SolveBudget half = budget;
+    half.work = budget.work / 2;
+    verdict = SolveClueWindow(board, half);
+    if (verdict.outcome == Verdict::Outcome::Several) return verdict;
+    first = verdict.solution;
+  }
+  if (!first.empty() && FindFlippedLoop(board, first, &verdict)) return verdict;
+  SolveBudget rest = budget;
+  rest.work = budget.work - verdict.work;
+  ClauseSearch search(board, rest, first.empty() ? known : &first);
+  bool turned = !first.empty();
+  while (!search.Advance(1 << 10)) {
+    if (turned || search.first_loop().empty()) continue;
+    turned = true;
+    Verdict flipped;
+    flipped.nodes = verdict.nodes + search.nodes();
+    flipped.work = verdict.work + search.work();
+    if (FindFlippedLoop(board, search.first_loop(), &flipped)) return flipped;
+  }
+  Verdict result = search.Result(verdict.nodes);
+  result.work += verdict.work;
+  return result;
+}
+
+}  // namespace
 
 Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
   if (static_cast<long long>(board.width) * board.height > ClauseSearch::kMostCells) {
@@ -22,6 +65,8 @@ Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<b
     return SolveDepthFirst(board, budget, known);
   }
   if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
+  if (static_cast<long long>(board.width) * board.height > kOpenBoardCells)
+    return SolveLarge(board, budget, known);
   ClauseSearch search(board, budget, known);
   while (!search.Advance(1 << 16)) {
   }
