@@ -59,6 +59,7 @@ void ClauseSearch::Build() {
     // for what is learnt.
     size_t clues = 0;
     for (const signed char k : board_.clues) clues += k != Board::kNoClue;
+    core_.Spend(cells_ + edges_);  // a unit per variable made
     core_.Reserve((20 * static_cast<size_t>(edges_) + 6 * static_cast<size_t>(grid_.dots()) +
                    48 * clues + cells_ + 2) * 3 / 2);
   }

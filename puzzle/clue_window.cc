@@ -17,7 +17,11 @@ constexpr int kMargin = 2;
 }  // namespace
 
 Verdict SolveClueWindow(const Board& board, const SolveBudget& budget) {
+  // Each look over the board (for the clues, and to count them) is a unit
+  // of work per cell.
+  const long long pass = static_cast<long long>(board.width) * board.height;
   Verdict verdict;
+  verdict.work = pass;
   int top = board.height, bottom = -1, left = board.width, right = -1;
   for (int r = 0; r < board.height; ++r) {
     for (int c = 0; c < board.width; ++c) {
@@ -48,6 +52,7 @@ Verdict SolveClueWindow(const Board& board, const SolveBudget& budget) {
     if (r0 < 0 || c0 < 0 || r1 >= height || c1 >= width) return 0;
     return sum(r1 + 1, c1 + 1) - sum(r0, c1 + 1) - sum(r1 + 1, c0) + sum(r0, c0);
   };
+  verdict.work = 2 * pass;
   // The window grows until no clue lies beside it: then no loop in it can
   // break a clue beyond it.
   const long long half = static_cast<long long>(width) * height / 2;
@@ -79,19 +84,21 @@ Verdict SolveClueWindow(const Board& board, const SolveBudget& budget) {
     }
     return edges;
   };
-  ClauseSearch search(window, budget, nullptr);
+  SolveBudget rest = budget;
+  rest.work = std::max<long long>(0, budget.work - verdict.work);
+  ClauseSearch search(window, rest, nullptr);
   bool turned = false;
   while (!search.Advance(1 << 10)) {
     if (turned || search.first_loop().empty()) continue;
     // The first loop, and a cell of it turned, settle the board.
     turned = true;
     verdict.nodes = search.nodes();
-    verdict.work = search.work();
+    verdict.work = 2 * pass + search.work();
     if (FindFlippedLoop(board, whole(search.first_loop()), &verdict)) return verdict;
   }
   const Verdict found = search.Result(0);
   verdict.nodes = found.nodes;
-  verdict.work = found.work;
+  verdict.work = 2 * pass + found.work;
   for (const std::vector<bool>* loop : {&found.solution, &found.other}) {
     if (loop->empty()) continue;
     std::vector<bool> edges = whole(*loop);

@@ -15,9 +15,9 @@ namespace quarnel {
 /// beyond it). Returns Several with both loops when two are kept;
 /// otherwise Undetermined, with `solution` the loop kept if any. The
 /// window says nothing about loops beyond it, so it never answers Unique
-/// or None. `nodes` and `work` are what its search spent; nothing is
-/// searched (Undetermined, no work) when the rectangle is not at most half
-/// the board.
+/// or None. `nodes` and `work` are what it spent (a unit per cell for each
+/// look over the board, and its search's); nothing is searched when the
+/// rectangle is not at most half the board.
 Verdict SolveClueWindow(const Board& board, const SolveBudget& budget);
 
 }  // namespace quarnel

@@ -15,6 +15,8 @@ constexpr int kMostChecks = 4;
 }  // namespace
 
 bool FindFlippedLoop(const Board& board, const std::vector<bool>& loop, Verdict* verdict) {
+  const long long pass = static_cast<long long>(board.width) * board.height;
+  verdict->work += 2 * pass;  // the check of the loop, and the look for a cell
   if (!IsSolution(board, loop)) return false;
   const int width = board.width, height = board.height;
   // A cell is inside when an odd number of the loop's vertical edges lie to
@@ -74,6 +76,7 @@ bool FindFlippedLoop(const Board& board, const std::vector<bool>& loop, Verdict*
       turned[board.VerticalEdge(r, c + 1)] = !turned[board.VerticalEdge(r, c + 1)];
       // The rules above are local; the whole loop is checked once more.
       ++checks;
+      verdict->work += pass;
       if (!IsSolution(board, turned)) continue;
       Verdict found;
       AddLoopFound(board, loop, &found);

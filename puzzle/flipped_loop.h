@@ -15,8 +15,10 @@ namespace quarnel {
 /// cells of its old colour around it stay in one piece without it; and no
 /// dot gets four lines. Then the loop round the new inside is a second
 /// solution. Fills `verdict` (Several, `loop` and the second loop, and the
-/// first edge where they differ) when such a cell exists. Linear in the
-/// board.
+/// first edge where they differ) when such a cell exists, keeping its
+/// nodes. Linear in the board: it adds its passes over the board (a unit
+/// per cell each, two and one per second loop checked) to `verdict->work`
+/// whether it finds one or not.
 bool FindFlippedLoop(const Board& board, const std::vector<bool>& loop, Verdict* verdict);
 
 }  // namespace quarnel

@@ -138,10 +138,11 @@ TEST(SolveClueWindow, FindsTheLoopNearSparseClues) {
   const Verdict verdict = Solve(board, budget);
   ExpectTwoLoops(board, verdict);
   EXPECT_EQ(verdict.solution, window.solution);
-  // A window as large as half the board or more is not searched.
+  // A window over half the board is not searched: only the two looks at
+  // the clues are paid for.
   Board spread = board;
   spread.clues[99 * 150 + 149] = 1;
-  EXPECT_EQ(SolveClueWindow(spread, budget).work, 0);
+  EXPECT_EQ(SolveClueWindow(spread, budget).work, 2 * 150 * 100);
 }
 
 }  // namespace

@@ -20,36 +20,56 @@ namespace {
 constexpr long long kOpenBoardCells = 10000;
 
 // Larger boards first get what settles "several" at once: two small loops,
-// or one loop found and a cell of it turned. A loop comes from the caller,
-// from the clues' window (half the budget at most) or from the learning
-// search on the whole board, which spends the rest.
+// or one loop and a cell of it turned. The loop comes from the caller, from
+// the clues' window (half the budget at most) or from the learning search.
+// Then the depth-first searches, for a quarter of what is left: they settle
+// the boards whose clues leave little choice soonest and keep no more than
+// the board, so the learning search's clauses are made only when they fail.
+// Every look over the board is paid for in work, so that a caller that
+// solves many boards (the repairs) runs out of budget as the searches do.
 Verdict SolveLarge(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
+  const long long pass = static_cast<long long>(board.width) * board.height;
+  const auto left = [&](long long spent) { return std::max<long long>(0, budget.work - spent); };
   Verdict verdict;
-  if (FindTwoSmallLoops(board, &verdict)) return verdict;
+  const bool two_small = FindTwoSmallLoops(board, &verdict);
+  verdict.work = pass;
+  if (two_small) return verdict;
   std::vector<bool> first;
-  if (known != nullptr && IsSolution(board, *known)) first = *known;
+  if (known != nullptr) {
+    verdict.work += pass;
+    if (IsSolution(board, *known)) first = *known;
+  }
   if (first.empty()) {
     SolveBudget half = budget;
-    half.work = budget.work / 2;
-    verdict = SolveClueWindow(board, half);
+    half.work = left(verdict.work) / 2;
+    Verdict window = SolveClueWindow(board, half);
+    window.work += verdict.work;
+    verdict = std::move(window);
     if (verdict.outcome == Verdict::Outcome::Several) return verdict;
     first = verdict.solution;
   }
   if (!first.empty() && FindFlippedLoop(board, first, &verdict)) return verdict;
+  const std::vector<bool>* follow = first.empty() ? known : &first;
+  SolveBudget share = budget;
+  share.work = left(verdict.work) / 4;
+  Verdict quick = SolveDepthFirst(board, share, follow);
+  quick.nodes += verdict.nodes;
+  quick.work += verdict.work;
+  if (quick.outcome != Verdict::Outcome::Undetermined) return quick;
   SolveBudget rest = budget;
-  rest.work = budget.work - verdict.work;
-  ClauseSearch search(board, rest, first.empty() ? known : &first);
+  rest.work = left(quick.work);
+  ClauseSearch search(board, rest, follow);
   bool turned = !first.empty();
   while (!search.Advance(1 << 10)) {
     if (turned || search.first_loop().empty()) continue;
     turned = true;
     Verdict flipped;
-    flipped.nodes = verdict.nodes + search.nodes();
-    flipped.work = verdict.work + search.work();
+    flipped.nodes = quick.nodes + search.nodes();
+    flipped.work = quick.work + search.work();
     if (FindFlippedLoop(board, search.first_loop(), &flipped)) return flipped;
   }
-  Verdict result = search.Result(verdict.nodes);
-  result.work += verdict.work;
+  Verdict result = search.Result(quick.nodes);
+  result.work += quick.work;
   return result;
 }
 
