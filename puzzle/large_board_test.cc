@@ -117,6 +117,19 @@ TEST(Solve, JustAboveTheOpenBoardsAgreesWithBruteForce) {
   for (int kind = 0; kind < 3; ++kind) EXPECT_GT(verdicts[kind], 0) << kind;
 }
 
+TEST(Solve, AFourOnALargeBoardLeavesOnlyTheLoopRoundIt) {
+  // The repairs try 4s: the loop round the cell is the only one, kept or
+  // broken by the other clues.
+  Board board = Board::Empty(101, 100);
+  board.clues[5 * 101 + 7] = 4;
+  const Verdict unique = Solve(board);
+  ASSERT_EQ(unique.outcome, Verdict::Outcome::Unique);
+  EXPECT_TRUE(IsSolution(board, unique.solution));
+  EXPECT_TRUE(unique.solution[board.VerticalEdge(5, 8)]);
+  board.clues[5 * 101 + 8] = 0;
+  EXPECT_EQ(Solve(board).outcome, Verdict::Outcome::None);
+}
+
 TEST(SolveClueWindow, FindsTheLoopNearSparseClues) {
   // A tenth of a 30 x 20 loop's clues in the corner of a blank 150 x 100
   // board: the window round them finds a loop that keeps every clue of the

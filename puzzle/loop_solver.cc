@@ -34,6 +34,25 @@ Verdict SolveLarge(const Board& board, const SolveBudget& budget, const std::vec
   const bool two_small = FindTwoSmallLoops(board, &verdict);
   verdict.work = pass;
   if (two_small) return verdict;
+  // A 4 (as the repairs try): the loop round its cell is the only one that
+  // can keep it.
+  for (size_t cell = 0; cell < board.clues.size(); ++cell) {
+    if (board.clues[cell] != 4) continue;
+    const int r = static_cast<int>(cell) / board.width, c = static_cast<int>(cell) % board.width;
+    std::vector<bool> round(static_cast<size_t>(board.EdgeCount()), false);
+    for (const int e : {board.HorizontalEdge(r, c), board.HorizontalEdge(r + 1, c),
+                        board.VerticalEdge(r, c), board.VerticalEdge(r, c + 1)}) {
+      round[e] = true;
+    }
+    verdict.work += pass;
+    if (IsSolution(board, round)) {
+      verdict.outcome = Verdict::Outcome::Unique;
+      verdict.solution = std::move(round);
+    } else {
+      verdict.outcome = Verdict::Outcome::None;
+    }
+    return verdict;
+  }
   std::vector<bool> first;
   if (known != nullptr) {
     verdict.work += pass;
