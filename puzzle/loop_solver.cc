@@ -74,7 +74,7 @@ Verdict SolveLarge(const Board& board, const SolveBudget& budget, const std::vec
   Verdict quick = SolveDepthFirst(board, share, follow);
   quick.nodes += verdict.nodes;
   quick.work += verdict.work;
-  if (quick.outcome != Verdict::Outcome::Undetermined) return quick;
+  if (quick.outcome != Verdict::Outcome::Undetermined || left(quick.work) == 0) return quick;
   SolveBudget rest = budget;
   rest.work = left(quick.work);
   ClauseSearch search(board, rest, follow);
