@@ -53,6 +53,16 @@ ClauseSearch::ClauseSearch(const Board& board, const SolveBudget& budget,
 // The loop puzzle's clauses.
 void ClauseSearch::Build() {
   const auto searching = [&] { return core_.status() == SatCore::Status::Searching; };
+  if (cells_ > kLeanCells) {
+    // Four clauses of five words per edge, one of six per dot, at most
+    // eight of six per clue and one for the whole board; half as much again
+    // for what is learnt.
+    size_t clues = 0;
+    for (const signed char k : board_.clues) clues += k != Board::kNoClue;
+    core_.Spend(cells_ + edges_);  // a unit per variable made
+    core_.Reserve((20 * static_cast<size_t>(edges_) + 6 * static_cast<size_t>(grid_.dots()) +
+                   48 * clues + cells_ + 2) * 3 / 2);
+  }
   // An edge is on exactly where the colours on its two sides differ; the
   // frame's outside is outside.
   for (int e = 0; e < edges_ && searching(); ++e) {
@@ -76,6 +86,10 @@ void ClauseSearch::Build() {
     int at[4];
     const int n = grid_.DotEdges(v, at);
     const auto off = [&](int i) { return Lit::Of(EdgeVar(at[i]), false); };
+    if (cells_ > kLeanCells) {
+      if (n == 4) core_.AddOriginal({off(0), off(1), off(2), off(3)});
+      continue;
+    }
     for (int i = 0; i < n; ++i) {  // never three on
       for (int j = i + 1; j < n; ++j) {
         for (int k = j + 1; k < n; ++k) core_.AddOriginal({off(i), off(j), off(k)});
@@ -112,6 +126,7 @@ void ClauseSearch::Build() {
   std::vector<Lit> some_inside;
   for (int c = 0; c < cells_; ++c) some_inside.push_back(Lit::Of(CellVar(c), true));
   core_.AddOriginal(std::move(some_inside));
+  if (cells_ > kLeanCells) core_.ShrinkToFit();
 }
 
 // Only what was decided since the last check can break the colour rules:

@@ -6,11 +6,93 @@
 #include <vector>
 
 #include "puzzle/clause_search.h"
+#include "puzzle/clue_window.h"
 #include "puzzle/depth_first.h"
+#include "puzzle/flipped_loop.h"
 #include "puzzle/grid.h"
 #include "puzzle/obvious_loops.h"
 
 namespace quarnel {
+namespace {
+
+// Boards up to this many cells get the learning search alone: it settles
+// them soon enough.
+constexpr long long kOpenBoardCells = 10000;
+
+// Larger boards first get what settles "several" at once: two small loops,
+// or one loop and a cell of it turned. The loop comes from the caller, from
+// the clues' window (half the budget at most) or from the learning search.
+// Then the depth-first searches, for a quarter of what is left: they settle
+// the boards whose clues leave little choice soonest and keep no more than
+// the board, so the learning search's clauses are made only when they fail.
+// Every look over the board is paid for in work, so that a caller that
+// solves many boards (the repairs) runs out of budget as the searches do.
+Verdict SolveLarge(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
+  const long long pass = static_cast<long long>(board.width) * board.height;
+  const auto left = [&](long long spent) { return std::max<long long>(0, budget.work - spent); };
+  Verdict verdict;
+  const bool two_small = FindTwoSmallLoops(board, &verdict);
+  verdict.work = pass;
+  if (two_small) return verdict;
+  // A 4 (as the repairs try): the loop round its cell is the only one that
+  // can keep it.
+  for (size_t cell = 0; cell < board.clues.size(); ++cell) {
+    if (board.clues[cell] != 4) continue;
+    const int r = static_cast<int>(cell) / board.width, c = static_cast<int>(cell) % board.width;
+    std::vector<bool> round(static_cast<size_t>(board.EdgeCount()), false);
+    for (const int e : {board.HorizontalEdge(r, c), board.HorizontalEdge(r + 1, c),
+                        board.VerticalEdge(r, c), board.VerticalEdge(r, c + 1)}) {
+      round[e] = true;
+    }
+    verdict.work += pass;
+    if (IsSolution(board, round)) {
+      verdict.outcome = Verdict::Outcome::Unique;
+      verdict.solution = std::move(round);
+    } else {
+      verdict.outcome = Verdict::Outcome::None;
+    }
+    return verdict;
+  }
+  std::vector<bool> first;
+  if (known != nullptr) {
+    verdict.work += pass;
+    if (IsSolution(board, *known)) first = *known;
+  }
+  if (first.empty()) {
+    SolveBudget half = budget;
+    half.work = left(verdict.work) / 2;
+    Verdict window = SolveClueWindow(board, half);
+    window.work += verdict.work;
+    verdict = std::move(window);
+    if (verdict.outcome == Verdict::Outcome::Several) return verdict;
+    first = verdict.solution;
+  }
+  if (!first.empty() && FindFlippedLoop(board, first, &verdict)) return verdict;
+  const std::vector<bool>* follow = first.empty() ? known : &first;
+  SolveBudget share = budget;
+  share.work = left(verdict.work) / 4;
+  Verdict quick = SolveDepthFirst(board, share, follow);
+  quick.nodes += verdict.nodes;
+  quick.work += verdict.work;
+  if (quick.outcome != Verdict::Outcome::Undetermined || left(quick.work) == 0) return quick;
+  SolveBudget rest = budget;
+  rest.work = left(quick.work);
+  ClauseSearch search(board, rest, follow);
+  bool turned = !first.empty();
+  while (!search.Advance(1 << 10)) {
+    if (turned || search.first_loop().empty()) continue;
+    turned = true;
+    Verdict flipped;
+    flipped.nodes = quick.nodes + search.nodes();
+    flipped.work = quick.work + search.work();
+    if (FindFlippedLoop(board, search.first_loop(), &flipped)) return flipped;
+  }
+  Verdict result = search.Result(quick.nodes);
+  result.work += quick.work;
+  return result;
+}
+
+}  // namespace
 
 Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<bool>* known) {
   if (static_cast<long long>(board.width) * board.height > ClauseSearch::kMostCells) {
@@ -22,6 +104,8 @@ Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<b
     return SolveDepthFirst(board, budget, known);
   }
   if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
+  if (static_cast<long long>(board.width) * board.height > kOpenBoardCells)
+    return SolveLarge(board, budget, known);
   ClauseSearch search(board, budget, known);
   while (!search.Advance(1 << 16)) {
   }

@@ -9,9 +9,10 @@
 
 namespace quarnel {
 
-// Memory is bounded by the board itself, whatever the budget: about a
-// kilobyte per cell for the clauses of boards up to 10,000 cells and what
-// is learnt (pruned as it grows), a few dozen bytes per edge beyond.
+// Memory is bounded by the board itself, whatever the budget: under a
+// kilobyte per cell for the clauses of boards up to 250,000 cells and what
+// is learnt (pruned as it grows; see ClauseSearch::kMostCells), a few dozen
+// bytes per edge beyond.
 
 /// A board's verdict. The rules: draw one closed loop along the cells'
 /// sides, without branches or crossings; a clue says how many of its cell's
@@ -39,8 +40,11 @@ struct Verdict {
 /// that keeps the rules (per edge, as in Verdict): the search follows it
 /// first at each choice, so it reaches it at once and then tries the loops
 /// nearest to it, where a second loop of a board stripped of clues lies.
-/// Boards up to 10,000 cells get a search that learns from each dead end;
-/// larger ones, SolveDepthFirst.
+/// Boards up to 250,000 cells get a search that learns from each dead end;
+/// larger ones, SolveDepthFirst. Boards over 10,000 cells first get what
+/// settles "several" at once: two small loops that keep every clue, or one
+/// loop (the known one, one found near the clues above 0, or the search's
+/// first) and a cell of it turned (flipped_loop.h, clue_window.h).
 Verdict Solve(const Board& board, const SolveBudget& budget = {},
               const std::vector<bool>* known = nullptr);
 

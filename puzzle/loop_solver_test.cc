@@ -133,8 +133,8 @@ TEST_P(EverySolver, UndeterminedWhenTheBudgetIsSpent) {
 }
 
 TEST(Solve, ReturnsOnALongSingleRow) {
-  // 200,000 cells in one row: the search holds a few bytes per edge, and
-  // gives some verdict within its budget.
+  // 200,000 cells in one row: the learning search on the whole board
+  // (under a kilobyte per cell) gives some verdict within its budget.
   Board board = Board::Empty(200000, 1);
   for (int c = 0; c < board.width; c += 3) board.clues[c] = 2;
   const Verdict verdict = Solve(board, SolveBudgetOfSeconds(std::chrono::milliseconds(300)));

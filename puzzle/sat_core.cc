@@ -63,6 +63,10 @@ void SatCore::AddOriginal(std::vector<Lit> lits) {
   }
 }
 
+void SatCore::ShrinkToFit() {
+  for (auto& list : watches_) list.shrink_to_fit();
+}
+
 ClauseRef SatCore::AddClause(const std::vector<Lit>& lits, bool learnt, uint32_t lbd) {
   assert(lits.size() >= 2);
   const ClauseRef c = static_cast<ClauseRef>(arena_.size());

@@ -83,6 +83,13 @@ class SatCore {
   /// now on): literals false at level 0 are dropped; an empty one makes the
   /// problem unsatisfiable.
   void AddOriginal(std::vector<Lit> lits);
+  /// Makes room in the clauses' store for `literals` literals (two more
+  /// per clause), so that a large problem's store is not copied as it
+  /// grows.
+  void Reserve(size_t literals) { arena_.reserve(literals); }
+  /// Gives back the room the watch lists hold beyond their size: for a
+  /// large problem, once its clauses are added.
+  void ShrinkToFit();
   /// Searches on, with `theory`, for about `effort` decisions and
   /// conflicts; returns the status, Searching if not done.
   Status Advance(Theory& theory, long long effort);
