@@ -1,6 +1,9 @@
 #include "check/stage_repair.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "puzzle/clause_search.h"
 
 namespace quarnel {
 namespace {
@@ -21,19 +24,10 @@ std::optional<bool> HasLoop(const Board& board, const std::vector<int>& cells, l
   return true;
 }
 
-}  // namespace
-
-int SidesOn(const Board& board, const std::vector<bool>& edges, int cell) {
-  const int row = cell / board.width, column = cell % board.width;
-  return edges[board.HorizontalEdge(row, column)] + edges[board.HorizontalEdge(row + 1, column)] +
-         edges[board.VerticalEdge(row, column)] + edges[board.VerticalEdge(row, column + 1)];
-}
-
-std::optional<std::vector<int>> ConflictingClues(const Board& board, long long work) {
+// For boards too large for the learning search: a whole search for each
+// step.
+std::optional<std::vector<int>> CoreByDeletion(const Board& board, long long work) {
   long long left = work;
-  // Without cells there is no loop, whatever the clues; with cells, a loop
-  // around any one of them keeps a board without clues.
-  if (board.width == 0 || board.height == 0) return std::vector<int>();
   std::vector<int> candidates, necessary;
   for (int cell = 0; cell < static_cast<int>(board.clues.size()); ++cell) {
     if (board.clues[cell] != Board::kNoClue) candidates.push_back(cell);
@@ -68,6 +62,64 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, long long w
     } else {
       chunk = std::max<size_t>(1, chunk / 2);
     }
+  }
+  std::sort(necessary.begin(), necessary.end());
+  return necessary;
+}
+
+}  // namespace
+
+int SidesOn(const Board& board, const std::vector<bool>& edges, int cell) {
+  const int row = cell / board.width, column = cell % board.width;
+  return edges[board.HorizontalEdge(row, column)] + edges[board.HorizontalEdge(row + 1, column)] +
+         edges[board.VerticalEdge(row, column)] + edges[board.VerticalEdge(row, column + 1)];
+}
+
+std::optional<std::vector<int>> ConflictingClues(const Board& board, long long work) {
+  // Without cells there is no loop, whatever the clues; with cells, a loop
+  // around any one of them keeps a board without clues.
+  if (board.width == 0 || board.height == 0) return std::vector<int>();
+  if (static_cast<long long>(board.width) * board.height > ClauseSearch::kMostCells) {
+    return CoreByDeletion(board, work);
+  }
+  // One search for every check: each clue in force under its selector.
+  ClauseSearch search(board, SolveBudgetOfWork(work), nullptr, ClauseSearch::Selectors::Clues);
+  std::vector<int> candidates, necessary;
+  for (int cell = 0; cell < static_cast<int>(board.clues.size()); ++cell) {
+    if (board.clues[cell] != Board::kNoClue) candidates.push_back(cell);
+  }
+  // Whether the clues of `necessary` and `candidates` leave no loop; if so,
+  // `candidates` keeps only those the conflict found names.
+  auto no_loop = [&]() -> std::optional<bool> {
+    std::vector<Lit> assumed;
+    for (const std::vector<int>* cells : {&necessary, &candidates}) {
+      for (int cell : *cells) assumed.push_back(search.Selector(cell, board.clues[cell]));
+    }
+    switch (search.SolveUnder(std::move(assumed))) {
+      case SatCore::Status::Stopped:
+        return false;
+      case SatCore::Status::Unsatisfiable:
+        break;
+      default:
+        return std::nullopt;
+    }
+    std::vector<uint8_t> blamed(board.clues.size(), 0);
+    for (Lit selector : search.Conflict()) blamed[search.SelectorCell(selector)] = 1;
+    std::erase_if(candidates, [&](int cell) { return !blamed[cell]; });
+    return true;
+  };
+  std::optional<bool> none = no_loop();
+  if (!none) return std::nullopt;
+  if (!*none) return std::vector<int>();  // a loop keeps every clue
+  // Each clue of the conflict left is dropped in turn: when the others
+  // still leave no loop, the new conflict replaces them; when they leave
+  // one, the clue is needed.
+  while (!candidates.empty()) {
+    const int dropped = candidates.back();
+    candidates.pop_back();
+    none = no_loop();
+    if (!none) return std::nullopt;
+    if (!*none) necessary.push_back(dropped);
   }
   std::sort(necessary.begin(), necessary.end());
   return necessary;
@@ -114,8 +166,48 @@ Repair UniqueRepair(const Board& board, const Verdict& several, long long work) 
     }
     return false;
   };
-  Repair repair;
+  // Each clue tried: up to two loops that keep it. A board the learning
+  // search takes gets one search for all the tries, the clue under its
+  // selector and the loops found blocked under it; a larger one, a whole
+  // search for each.
+  std::optional<ClauseSearch> search;
+  if (static_cast<long long>(board.width) * board.height <= ClauseSearch::kMostCells) {
+    search.emplace(board, SolveBudgetOfWork(work), nullptr, ClauseSearch::Selectors::Candidates);
+  }
   Board tried = board;
+  auto try_clue = [&](size_t cell, int clue, const std::vector<bool>* known) {
+    Verdict verdict;
+    if (!search) {
+      tried.clues[cell] = static_cast<signed char>(clue);
+      verdict = Solve(tried, SolveBudgetOfWork(left), known);
+      left -= verdict.work;
+      tried.clues[cell] = Board::kNoClue;
+      return verdict;
+    }
+    const Lit selector = search->Selector(static_cast<int>(cell), clue);
+    if (known != nullptr) {
+      search->Follow(*known);
+      AddLoopFound(board, *known, &verdict);
+      search->BlockUnder(selector, *known);
+    }
+    verdict.outcome = Verdict::Outcome::Undetermined;
+    while (verdict.outcome != Verdict::Outcome::Several) {
+      const SatCore::Status status = search->SolveUnder({selector});
+      if (status == SatCore::Status::Unsatisfiable) {
+        verdict.outcome = verdict.solution.empty() ? Verdict::Outcome::None : Verdict::Outcome::Unique;
+        break;
+      }
+      if (status != SatCore::Status::Stopped) {
+        verdict.outcome = Verdict::Outcome::Undetermined;
+        break;
+      }
+      if (AddLoopFound(board, search->loop(), &verdict)) break;
+      search->BlockUnder(selector, search->loop());
+    }
+    left = work - search->work();
+    return verdict;
+  };
+  Repair repair;
   while (true) {
     // The first clue not yet ruled out, from the loops in the order found.
     size_t from = 0, cell = 0;
@@ -140,10 +232,7 @@ Repair UniqueRepair(const Board& board, const Verdict& several, long long work) 
     // The first clue tried tells the two loops of `several` apart.
     if (repair.cell < 0) repair = {static_cast<int>(cell), clue, false};
     if (left <= 0) return repair;
-    tried.clues[cell] = static_cast<signed char>(clue);
-    const Verdict verdict = Solve(tried, SolveBudgetOfWork(left), known);
-    left -= verdict.work;
-    tried.clues[cell] = Board::kNoClue;
+    const Verdict verdict = try_clue(cell, clue, known);
     if (verdict.outcome == Verdict::Outcome::Unique) return {static_cast<int>(cell), clue, true};
     if (verdict.outcome == Verdict::Outcome::None) {
       no_loop[cell * 4 + static_cast<size_t>(clue)] = true;
