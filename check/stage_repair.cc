@@ -215,7 +215,8 @@ Repair UniqueRepair(const Board& board, const Verdict& several, long long work) 
     bool found = false;
     for (from = 0; from < loops.size() && !found; ++from) {
       for (cell = 0; cell < board.clues.size(); ++cell) {
-        if (board.clues[cell] == Board::kNoClue && alone(cell, counts[from][cell])) {
+        if (board.clues[cell] == Board::kNoClue && counts[from][cell] < 4 &&
+            alone(cell, counts[from][cell])) {
           found = true;
           break;
         }

@@ -26,12 +26,12 @@ ClauseSearch::ClauseSearch(const Board& board, const SolveBudget& budget,
     : board_(board),
       cells_(board.width * board.height),
       edges_(static_cast<int>(board.EdgeCount())),
-      core_(cells_ + edges_ + (selectors == Selectors::None ? 0 : 4 * cells_), budget),
+      core_(cells_ + edges_ + (selectors == Selectors::None ? 0 : kDigits * cells_), budget),
       grid_(board),
       visit_(cells_, 0),
       stamp_(cells_, 0),
       selectors_(selectors),
-      encoded_(selectors == Selectors::None ? 0 : 4 * static_cast<size_t>(cells_), 0) {
+      encoded_(selectors == Selectors::None ? 0 : kDigits * static_cast<size_t>(cells_), 0) {
   verdict_.outcome = Verdict::Outcome::None;
   if (cells_ == 0) {
     done_ = true;
@@ -128,7 +128,7 @@ void ClauseSearch::AddClue(int cell, int k, const Lit* guard) {
 }
 
 Lit ClauseSearch::Selector(int cell, int digit) {
-  const size_t index = 4 * static_cast<size_t>(cell) + static_cast<size_t>(digit);
+  const size_t index = kDigits * static_cast<size_t>(cell) + static_cast<size_t>(digit);
   const Lit selector = Lit::Of(cells_ + edges_ + static_cast<int>(index), true);
   if (!encoded_[index]) {
     encoded_[index] = 1;
@@ -140,6 +140,9 @@ Lit ClauseSearch::Selector(int cell, int digit) {
 
 SatCore::Status ClauseSearch::SolveUnder(std::vector<Lit> assumptions) {
   if (cells_ == 0) return SatCore::Status::Unsatisfiable;
+  // A selector not assumed is best decided false, its clue out of force:
+  // the phase a check before saved would keep it in.
+  for (int v = cells_ + edges_; v < cells_ + edges_ + kDigits * cells_; ++v) core_.SetPhase(v, false);
   core_.Assume(std::move(assumptions));
   SatCore::Status status;
   while ((status = core_.Advance(*this, 1 << 16)) == SatCore::Status::Searching) {

@@ -51,7 +51,7 @@ class ClauseSearch : private Theory {
   /// The selector of the clue `digit` at `cell`: for Clues, the board's own
   /// clue there; for Candidates, a cell without clue.
   Lit Selector(int cell, int digit);
-  int SelectorCell(Lit selector) const { return (selector.var() - cells_ - edges_) / 4; }
+  int SelectorCell(Lit selector) const { return (selector.var() - cells_ - edges_) / kDigits; }
   /// Searches for one loop under `assumptions` (selectors): Stopped when
   /// one is found (then in loop()), Unsatisfiable when none keeps them (the
   /// selectors to blame in Conflict()), or OutOfBudget.
@@ -105,6 +105,9 @@ class ClauseSearch : private Theory {
   bool done_ = false;
   Verdict verdict_;
   Selectors selectors_;
+  // The digits a selector may stand for: the sides a loop can use of a
+  // cell, 4 included (a clue no stage holds, but a board may).
+  static constexpr int kDigits = 5;
   // Per cell and digit, whether its selector's clauses are in.
   std::vector<uint8_t> encoded_;
   std::vector<bool> loop_;

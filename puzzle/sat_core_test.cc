@@ -86,7 +86,9 @@ TEST(SatCoreAssumptions, AgreeWithEveryAssignment) {
       ASSERT_FALSE(expected);
       const std::vector<Lit>& conflict = core.final_conflict();
       // Empty only when the clauses alone cannot hold.
-      if (conflict.empty()) EXPECT_FALSE(formula);
+      if (conflict.empty()) {
+        EXPECT_FALSE(formula);
+      }
       for (Lit l : conflict) {
         EXPECT_NE(std::find(assumptions.begin(), assumptions.end(), l), assumptions.end());
       }
