@@ -127,41 +127,42 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, long long w
 
 Repair UniqueRepair(const Board& board, const Verdict& several, long long work) {
   long long left = work;
-  // The loops found so far and their count at each cell. A clue (cell,
-  // digit) can leave one loop only if at most one loop found has that
-  // count there: so a clue is taken from a loop at a cell where it differs
-  // from every other loop found, and each try that still leaves several
-  // brings two more loops, which rule more clues out.
-  std::vector<std::vector<bool>> loops = {several.solution, several.other};
-  std::vector<std::vector<signed char>> counts;
-  auto count_loop = [&](const std::vector<bool>& loop) {
-    std::vector<signed char> sides(board.clues.size());
-    for (size_t cell = 0; cell < sides.size(); ++cell) {
-      sides[cell] = static_cast<signed char>(SidesOn(board, loop, static_cast<int>(cell)));
+  // The loops found so far, and per cell and count (0-4) how many of them
+  // have that count there and the first that does. A clue (cell, digit) can
+  // leave one loop only if at most one loop found has that count there: so
+  // a clue is taken from a loop at a cell where it differs from every other
+  // loop found, and each try that still leaves several brings more loops,
+  // which rule more clues out.
+  const size_t cells = board.clues.size();
+  std::vector<std::vector<bool>> loops;
+  std::vector<int> tally(cells * 5, 0), owner(cells * 5, -1);
+  auto add_loop = [&](const std::vector<bool>& loop) {
+    if (std::find(loops.begin(), loops.end(), loop) != loops.end()) return;
+    for (size_t cell = 0; cell < cells; ++cell) {
+      const size_t k = cell * 5 + static_cast<size_t>(SidesOn(board, loop, static_cast<int>(cell)));
+      if (tally[k]++ == 0) owner[k] = static_cast<int>(loops.size());
     }
-    counts.push_back(std::move(sides));
+    loops.push_back(loop);
   };
-  for (const std::vector<bool>& loop : loops) count_loop(loop);
-  auto alone = [&](size_t cell, signed char digit) {
-    size_t same = 0;
-    for (const std::vector<signed char>& sides : counts) same += sides[cell] == digit ? 1 : 0;
-    return same == 1;
+  add_loop(several.solution);
+  add_loop(several.other);
+  // How many different counts the loops found have at a cell: where they
+  // part most, one clue tells most of them apart.
+  auto kinds = [&](size_t cell) {
+    int n = 0;
+    for (size_t d = 0; d < 5; ++d) n += tally[cell * 5 + d] > 0 ? 1 : 0;
+    return n;
   };
   // Clues that leave no loop at all.
-  std::vector<bool> no_loop(board.clues.size() * 4);
+  std::vector<bool> no_loop(cells * 4);
   // Once no loop found has a count of its own anywhere, a clue that no loop
   // found has: the loop it leaves, if one, is not among them. Cells where
   // the loops found differ come first.
   auto unseen = [&](bool differing, size_t* cell, int* clue) {
-    for (*cell = 0; *cell < board.clues.size(); ++*cell) {
-      if (board.clues[*cell] != Board::kNoClue) continue;
-      bool differ = false;
-      for (const std::vector<signed char>& sides : counts) differ |= sides[*cell] != counts[0][*cell];
-      if (differ != differing) continue;
+    for (*cell = 0; *cell < cells; ++*cell) {
+      if (board.clues[*cell] != Board::kNoClue || (kinds(*cell) > 1) != differing) continue;
       for (*clue = 0; *clue < 4; ++*clue) {
-        bool seen = no_loop[*cell * 4 + *clue];
-        for (const std::vector<signed char>& sides : counts) seen |= sides[*cell] == *clue;
-        if (!seen) return true;
+        if (!no_loop[*cell * 4 + *clue] && tally[*cell * 5 + *clue] == 0) return true;
       }
     }
     return false;
@@ -209,24 +210,27 @@ Repair UniqueRepair(const Board& board, const Verdict& several, long long work) 
   };
   Repair repair;
   while (true) {
-    // The first clue not yet ruled out, from the loops in the order found.
-    size_t from = 0, cell = 0;
-    int clue = 0;
-    bool found = false;
-    for (from = 0; from < loops.size() && !found; ++from) {
-      for (cell = 0; cell < board.clues.size(); ++cell) {
-        if (board.clues[cell] == Board::kNoClue && counts[from][cell] < 4 &&
-            alone(cell, counts[from][cell])) {
-          found = true;
-          break;
-        }
+    // The clue not yet ruled out at a cell where the loops found part
+    // most; of those, the one from the loop found first, then the first
+    // cell.
+    size_t cell = 0;
+    int clue = 0, best_kinds = 0, best_owner = 0;
+    for (size_t c = 0; c < cells; ++c) {
+      if (board.clues[c] != Board::kNoClue) continue;
+      const int n = kinds(c);
+      if (n < 2 || n < best_kinds) continue;
+      for (int d = 0; d < 4; ++d) {
+        const size_t k = c * 5 + static_cast<size_t>(d);
+        if (tally[k] != 1 || (n == best_kinds && owner[k] >= best_owner)) continue;
+        cell = c;
+        clue = d;
+        best_kinds = n;
+        best_owner = owner[k];
       }
     }
     const std::vector<bool>* known = nullptr;
-    if (found) {
-      --from;
-      clue = counts[from][cell];
-      known = &loops[from];
+    if (best_kinds > 0) {
+      known = &loops[static_cast<size_t>(best_owner)];
     } else if (!unseen(true, &cell, &clue) && !unseen(false, &cell, &clue)) {
       return repair;
     }
@@ -240,11 +244,8 @@ Repair UniqueRepair(const Board& board, const Verdict& several, long long work) 
       continue;
     }
     if (verdict.outcome != Verdict::Outcome::Several) return repair;
-    for (const std::vector<bool>* loop : {&verdict.solution, &verdict.other}) {
-      if (std::find(loops.begin(), loops.end(), *loop) != loops.end()) continue;
-      loops.push_back(*loop);
-      count_loop(*loop);
-    }
+    add_loop(verdict.solution);
+    add_loop(verdict.other);
   }
 }
 
