@@ -381,7 +381,9 @@ SatCore::Status SatCore::Advance(Theory& theory, long long effort) {
       break;
     }
     ClauseRef conflict = Propagate();
-    if (conflict == kNoClause) {
+    // While assumptions are being placed, the theory waits for them all: a
+    // rule over the whole board would otherwise run once for each.
+    if (conflict == kNoClause && static_cast<size_t>(Level()) >= assumptions_.size()) {
       bool implied = false;
       conflict = theory.Check(*this, &implied);
       if (conflict == kNoClause && implied) continue;
