@@ -13,7 +13,8 @@
 // several solutions, the clue that makes it unique; and for each of a
 // seeded set of stages with none (each stage of the files with one clue
 // changed to a digit that leaves no solution), the clues that cannot hold
-// together. The time per stage counts the verdict and the search after it.
+// together, and their sizes (median, max). The time per stage counts the
+// verdict and the search after it, in wall-clock and processor time.
 //   loop_bench -r FILE...
 #include <algorithm>
 #include <chrono>
