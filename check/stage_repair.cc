@@ -1,6 +1,9 @@
 #include "check/stage_repair.h"
 
 #include <algorithm>
+#include <optional>
+
+#include "puzzle/clause_search.h"
 
 namespace quarnel {
 namespace {
@@ -21,19 +24,10 @@ std::optional<bool> HasLoop(const Board& board, const std::vector<int>& cells, l
   return true;
 }
 
-}  // namespace
-
-int SidesOn(const Board& board, const std::vector<bool>& edges, int cell) {
-  const int row = cell / board.width, column = cell % board.width;
-  return edges[board.HorizontalEdge(row, column)] + edges[board.HorizontalEdge(row + 1, column)] +
-         edges[board.VerticalEdge(row, column)] + edges[board.VerticalEdge(row, column + 1)];
-}
-
-std::optional<std::vector<int>> ConflictingClues(const Board& board, long long work) {
+// For boards too large for the learning search: a whole search for each
+// step.
+std::optional<std::vector<int>> CoreByDeletion(const Board& board, long long work) {
   long long left = work;
-  // Without cells there is no loop, whatever the clues; with cells, a loop
-  // around any one of them keeps a board without clues.
-  if (board.width == 0 || board.height == 0) return std::vector<int>();
   std::vector<int> candidates, necessary;
   for (int cell = 0; cell < static_cast<int>(board.clues.size()); ++cell) {
     if (board.clues[cell] != Board::kNoClue) candidates.push_back(cell);
@@ -73,92 +67,191 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, long long w
   return necessary;
 }
 
+}  // namespace
+
+int SidesOn(const Board& board, const std::vector<bool>& edges, int cell) {
+  const int row = cell / board.width, column = cell % board.width;
+  return edges[board.HorizontalEdge(row, column)] + edges[board.HorizontalEdge(row + 1, column)] +
+         edges[board.VerticalEdge(row, column)] + edges[board.VerticalEdge(row, column + 1)];
+}
+
+std::optional<std::vector<int>> ConflictingClues(const Board& board, long long work) {
+  // Without cells there is no loop, whatever the clues; with cells, a loop
+  // around any one of them keeps a board without clues.
+  if (board.width == 0 || board.height == 0) return std::vector<int>();
+  if (static_cast<long long>(board.width) * board.height > ClauseSearch::kLeanCells) {
+    return CoreByDeletion(board, work);
+  }
+  // One search for every check: each clue in force under its selector.
+  ClauseSearch search(board, SolveBudgetOfWork(work), nullptr, ClauseSearch::Selectors::Clues);
+  std::vector<int> candidates, necessary;
+  for (int cell = 0; cell < static_cast<int>(board.clues.size()); ++cell) {
+    if (board.clues[cell] != Board::kNoClue) candidates.push_back(cell);
+  }
+  // Whether the clues of `necessary` and `candidates` leave no loop; if so,
+  // `candidates` keeps only those the conflict found names.
+  auto no_loop = [&]() -> std::optional<bool> {
+    std::vector<Lit> assumed;
+    for (const std::vector<int>* cells : {&necessary, &candidates}) {
+      for (int cell : *cells) assumed.push_back(search.Selector(cell, board.clues[cell]));
+    }
+    switch (search.SolveUnder(std::move(assumed))) {
+      case SatCore::Status::Stopped:
+        return false;
+      case SatCore::Status::Unsatisfiable:
+        break;
+      default:
+        return std::nullopt;
+    }
+    std::vector<uint8_t> blamed(board.clues.size(), 0);
+    for (Lit selector : search.Conflict()) blamed[search.SelectorCell(selector)] = 1;
+    std::erase_if(candidates, [&](int cell) { return !blamed[cell]; });
+    return true;
+  };
+  std::optional<bool> none = no_loop();
+  if (!none) return std::nullopt;
+  if (!*none) return std::vector<int>();  // a loop keeps every clue
+  // Each clue of the conflict left is dropped in turn: when the others
+  // still leave no loop, the new conflict replaces them; when they leave
+  // one, the clue is needed.
+  while (!candidates.empty()) {
+    const int dropped = candidates.back();
+    candidates.pop_back();
+    none = no_loop();
+    if (!none) return std::nullopt;
+    if (!*none) necessary.push_back(dropped);
+  }
+  std::sort(necessary.begin(), necessary.end());
+  return necessary;
+}
+
 Repair UniqueRepair(const Board& board, const Verdict& several, long long work) {
   long long left = work;
-  // The loops found so far and their count at each cell. A clue (cell,
-  // digit) can leave one loop only if at most one loop found has that
-  // count there: so a clue is taken from a loop at a cell where it differs
-  // from every other loop found, and each try that still leaves several
-  // brings two more loops, which rule more clues out.
-  std::vector<std::vector<bool>> loops = {several.solution, several.other};
-  std::vector<std::vector<signed char>> counts;
-  auto count_loop = [&](const std::vector<bool>& loop) {
-    std::vector<signed char> sides(board.clues.size());
-    for (size_t cell = 0; cell < sides.size(); ++cell) {
-      sides[cell] = static_cast<signed char>(SidesOn(board, loop, static_cast<int>(cell)));
+  // The loops found so far, and per cell and count (0-4) how many of them
+  // have that count there and the first that does. A clue (cell, digit) can
+  // leave one loop only if at most one loop found has that count there: so
+  // a clue is taken from a loop at a cell where it differs from every other
+  // loop found, and each try that still leaves several brings more loops,
+  // which rule more clues out.
+  const size_t cells = board.clues.size();
+  std::vector<std::vector<bool>> loops;
+  std::vector<int> tally(cells * 5, 0), owner(cells * 5, -1);
+  long long looked = 0;  // work spent outside the searches
+  auto add_loop = [&](const std::vector<bool>& loop) {
+    looked += static_cast<long long>(cells + loops.size() * loop.size());
+    if (std::find(loops.begin(), loops.end(), loop) != loops.end()) return;
+    for (size_t cell = 0; cell < cells; ++cell) {
+      const size_t k = cell * 5 + static_cast<size_t>(SidesOn(board, loop, static_cast<int>(cell)));
+      if (tally[k]++ == 0) owner[k] = static_cast<int>(loops.size());
     }
-    counts.push_back(std::move(sides));
+    loops.push_back(loop);
   };
-  for (const std::vector<bool>& loop : loops) count_loop(loop);
-  auto alone = [&](size_t cell, signed char digit) {
-    size_t same = 0;
-    for (const std::vector<signed char>& sides : counts) same += sides[cell] == digit ? 1 : 0;
-    return same == 1;
+  add_loop(several.solution);
+  add_loop(several.other);
+  // How many different counts the loops found have at a cell: where they
+  // part most, one clue tells most of them apart.
+  auto kinds = [&](size_t cell) {
+    int n = 0;
+    for (size_t d = 0; d < 5; ++d) n += tally[cell * 5 + d] > 0 ? 1 : 0;
+    return n;
   };
   // Clues that leave no loop at all.
-  std::vector<bool> no_loop(board.clues.size() * 4);
+  std::vector<bool> no_loop(cells * 4);
   // Once no loop found has a count of its own anywhere, a clue that no loop
   // found has: the loop it leaves, if one, is not among them. Cells where
   // the loops found differ come first.
   auto unseen = [&](bool differing, size_t* cell, int* clue) {
-    for (*cell = 0; *cell < board.clues.size(); ++*cell) {
-      if (board.clues[*cell] != Board::kNoClue) continue;
-      bool differ = false;
-      for (const std::vector<signed char>& sides : counts) differ |= sides[*cell] != counts[0][*cell];
-      if (differ != differing) continue;
+    for (*cell = 0; *cell < cells; ++*cell) {
+      if (board.clues[*cell] != Board::kNoClue || (kinds(*cell) > 1) != differing) continue;
       for (*clue = 0; *clue < 4; ++*clue) {
-        bool seen = no_loop[*cell * 4 + *clue];
-        for (const std::vector<signed char>& sides : counts) seen |= sides[*cell] == *clue;
-        if (!seen) return true;
+        if (!no_loop[*cell * 4 + *clue] && tally[*cell * 5 + *clue] == 0) return true;
       }
     }
     return false;
   };
-  Repair repair;
+  // Each clue tried: up to two loops that keep it. A board the learning
+  // search takes gets one search for all the tries, the clue under its
+  // selector and the loops found blocked under it; a larger one, a whole
+  // search for each.
+  std::optional<ClauseSearch> search;
+  if (static_cast<long long>(board.width) * board.height <= ClauseSearch::kLeanCells) {
+    search.emplace(board, SolveBudgetOfWork(work), nullptr, ClauseSearch::Selectors::Candidates);
+  }
   Board tried = board;
+  auto try_clue = [&](size_t cell, int clue, const std::vector<bool>* known) {
+    Verdict verdict;
+    if (!search) {
+      tried.clues[cell] = static_cast<signed char>(clue);
+      verdict = Solve(tried, SolveBudgetOfWork(left - looked), known);
+      left -= verdict.work;
+      tried.clues[cell] = Board::kNoClue;
+      return verdict;
+    }
+    const Lit selector = search->Selector(static_cast<int>(cell), clue);
+    if (known != nullptr) {
+      search->Follow(*known);
+      AddLoopFound(board, *known, &verdict);
+      search->BlockUnder(selector, *known);
+    }
+    verdict.outcome = Verdict::Outcome::Undetermined;
+    while (verdict.outcome != Verdict::Outcome::Several) {
+      const SatCore::Status status = search->SolveUnder({selector});
+      if (status == SatCore::Status::Unsatisfiable) {
+        verdict.outcome = verdict.solution.empty() ? Verdict::Outcome::None : Verdict::Outcome::Unique;
+        break;
+      }
+      if (status != SatCore::Status::Stopped) {
+        verdict.outcome = Verdict::Outcome::Undetermined;
+        break;
+      }
+      if (AddLoopFound(board, search->loop(), &verdict)) break;
+      search->BlockUnder(selector, search->loop());
+    }
+    left = work - search->work();
+    return verdict;
+  };
+  Repair repair;
   while (true) {
-    // The first clue not yet ruled out, from the loops in the order found.
-    size_t from = 0, cell = 0;
-    int clue = 0;
-    bool found = false;
-    for (from = 0; from < loops.size() && !found; ++from) {
-      for (cell = 0; cell < board.clues.size(); ++cell) {
-        // The look is paid for as the searches pay, a unit per count
-        // compared: on a large board whose searches find another loop at
-        // once, most of the time goes here.
-        left -= static_cast<long long>(counts.size());
-        if (board.clues[cell] == Board::kNoClue && alone(cell, counts[from][cell])) {
-          found = true;
-          break;
-        }
+    // The clue not yet ruled out at a cell where the loops found part
+    // most; of those, the one from the loop found first, then the first
+    // cell.
+    size_t cell = 0;
+    int clue = 0, best_kinds = 0, best_owner = 0;
+    // The look is paid for as the searches pay, a unit per cell: on a large
+    // board whose searches find another loop at once, most of the time
+    // goes here.
+    looked += static_cast<long long>(cells);
+    for (size_t c = 0; c < cells; ++c) {
+      if (board.clues[c] != Board::kNoClue) continue;
+      const int n = kinds(c);
+      if (n < 2 || n < best_kinds) continue;
+      for (int d = 0; d < 4; ++d) {
+        const size_t k = c * 5 + static_cast<size_t>(d);
+        if (tally[k] != 1 || (n == best_kinds && owner[k] >= best_owner)) continue;
+        cell = c;
+        clue = d;
+        best_kinds = n;
+        best_owner = owner[k];
       }
     }
     const std::vector<bool>* known = nullptr;
-    if (found) {
-      --from;
-      clue = counts[from][cell];
-      known = &loops[from];
+    if (best_kinds > 0) {
+      known = &loops[static_cast<size_t>(best_owner)];
     } else if (!unseen(true, &cell, &clue) && !unseen(false, &cell, &clue)) {
       return repair;
     }
     // The first clue tried tells the two loops of `several` apart.
     if (repair.cell < 0) repair = {static_cast<int>(cell), clue, false};
-    if (left <= 0) return repair;
-    tried.clues[cell] = static_cast<signed char>(clue);
-    const Verdict verdict = Solve(tried, SolveBudgetOfWork(left), known);
-    left -= verdict.work;
-    tried.clues[cell] = Board::kNoClue;
+    if (left - looked <= 0) return repair;
+    const Verdict verdict = try_clue(cell, clue, known);
     if (verdict.outcome == Verdict::Outcome::Unique) return {static_cast<int>(cell), clue, true};
     if (verdict.outcome == Verdict::Outcome::None) {
       no_loop[cell * 4 + static_cast<size_t>(clue)] = true;
       continue;
     }
     if (verdict.outcome != Verdict::Outcome::Several) return repair;
-    for (const std::vector<bool>* loop : {&verdict.solution, &verdict.other}) {
-      if (std::find(loops.begin(), loops.end(), *loop) != loops.end()) continue;
-      loops.push_back(*loop);
-      count_loop(*loop);
-    }
+    add_loop(verdict.solution);
+    add_loop(verdict.other);
   }
 }
 

@@ -20,7 +20,7 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, long long w
 /// A clue to add to a board with several loops.
 struct Repair {
   int cell = -1;  // an index into Board::clues; -1: none found
-  int clue = 0;
+  int clue = 0;  // 0-3, a digit a stage can hold
   bool unique = false;  // whether the board then has exactly one loop
 };
 

@@ -22,32 +22,36 @@ void NextStamp(uint32_t* now, std::vector<uint32_t>* marks) {
 }  // namespace
 
 ClauseSearch::ClauseSearch(const Board& board, const SolveBudget& budget,
-                           const std::vector<bool>* known)
+                           const std::vector<bool>* known, Selectors selectors)
     : board_(board),
       cells_(board.width * board.height),
       edges_(static_cast<int>(board.EdgeCount())),
-      core_(cells_ + edges_, budget),
+      core_(cells_ + edges_ + (selectors == Selectors::None ? 0 : kDigits * cells_), budget),
       grid_(board),
       visit_(cells_, 0),
-      stamp_(cells_, 0) {
+      stamp_(cells_, 0),
+      selectors_(selectors),
+      encoded_(selectors == Selectors::None ? 0 : kDigits * static_cast<size_t>(cells_), 0) {
   verdict_.outcome = Verdict::Outcome::None;
   if (cells_ == 0) {
     done_ = true;
     return;
   }
-  if (known != nullptr) {
-    // The known loop's colours: a cell is inside when an odd number of the
-    // loop's vertical edges lie to its left.
-    for (int r = 0; r < grid_.height(); ++r) {
-      bool inside = false;
-      for (int c = 0; c < grid_.width(); ++c) {
-        inside ^= (*known)[grid_.Vertical(r, c)];
-        core_.SetPhase(CellVar(r * grid_.width() + c), inside);
-      }
-    }
-    for (int e = 0; e < edges_; ++e) core_.SetPhase(EdgeVar(e), (*known)[e]);
-  }
+  if (known != nullptr) Follow(*known);
   Build();
+}
+
+void ClauseSearch::Follow(const std::vector<bool>& loop) {
+  // The loop's colours: a cell is inside when an odd number of the loop's
+  // vertical edges lie to its left.
+  for (int r = 0; r < grid_.height(); ++r) {
+    bool inside = false;
+    for (int c = 0; c < grid_.width(); ++c) {
+      inside ^= loop[grid_.Vertical(r, c)];
+      core_.SetPhase(CellVar(r * grid_.width() + c), inside);
+    }
+  }
+  for (int e = 0; e < edges_; ++e) core_.SetPhase(EdgeVar(e), loop[e]);
 }
 
 // The loop puzzle's clauses.
@@ -103,23 +107,13 @@ void ClauseSearch::Build() {
       core_.AddOriginal(std::move(not_alone));
     }
   }
-  // A clue k: no k + 1 sides on, no 5 - k off.
   for (int cell = 0; cell < cells_; ++cell) {
     const int k = board_.clues[cell];
     if (k == Board::kNoClue) continue;
-    int sides[4];
-    grid_.CellEdges(cell, sides);
-    for (int subset = 1; subset < 16; ++subset) {
-      const int count = std::popcount(static_cast<unsigned>(subset));
-      // For a 2, three sides make both kinds.
-      for (const bool on : {true, false}) {
-        if (count != (on ? k + 1 : 5 - k)) continue;
-        std::vector<Lit> lits;
-        for (int i = 0; i < 4; ++i) {
-          if (subset >> i & 1) lits.push_back(Lit::Of(EdgeVar(sides[i]), !on));
-        }
-        core_.AddOriginal(std::move(lits));
-      }
+    if (selectors_ == Selectors::Clues) {
+      Selector(cell, k);
+    } else {
+      AddClue(cell, k, nullptr);
     }
   }
   // Some cell is inside: a loop is drawn.
@@ -127,6 +121,57 @@ void ClauseSearch::Build() {
   for (int c = 0; c < cells_; ++c) some_inside.push_back(Lit::Of(CellVar(c), true));
   core_.AddOriginal(std::move(some_inside));
   if (cells_ > kLeanCells) core_.ShrinkToFit();
+}
+
+// A clue k: no k + 1 sides on, no 5 - k off.
+void ClauseSearch::AddClue(int cell, int k, const Lit* guard) {
+  int sides[4];
+  grid_.CellEdges(cell, sides);
+  for (int subset = 1; subset < 16; ++subset) {
+    const int count = std::popcount(static_cast<unsigned>(subset));
+    // For a 2, three sides make both kinds.
+    for (const bool on : {true, false}) {
+      if (count != (on ? k + 1 : 5 - k)) continue;
+      std::vector<Lit> lits;
+      if (guard != nullptr) lits.push_back(~*guard);
+      for (int i = 0; i < 4; ++i) {
+        if (subset >> i & 1) lits.push_back(Lit::Of(EdgeVar(sides[i]), !on));
+      }
+      core_.AddOriginal(std::move(lits));
+    }
+  }
+}
+
+Lit ClauseSearch::Selector(int cell, int digit) {
+  const size_t index = kDigits * static_cast<size_t>(cell) + static_cast<size_t>(digit);
+  const Lit selector = Lit::Of(cells_ + edges_ + static_cast<int>(index), true);
+  if (!encoded_[index]) {
+    encoded_[index] = 1;
+    core_.Backtrack(0);
+    AddClue(cell, digit, &selector);
+  }
+  return selector;
+}
+
+SatCore::Status ClauseSearch::SolveUnder(std::vector<Lit> assumptions) {
+  if (cells_ == 0) return SatCore::Status::Unsatisfiable;
+  // A selector not assumed is best decided false, its clue out of force:
+  // the phase a check before saved would keep it in.
+  for (int v = cells_ + edges_; v < cells_ + edges_ + kDigits * cells_; ++v) core_.SetPhase(v, false);
+  core_.Assume(std::move(assumptions));
+  SatCore::Status status;
+  while ((status = core_.Advance(*this, 1 << 16)) == SatCore::Status::Searching) {
+  }
+  return status;
+}
+
+void ClauseSearch::BlockUnder(Lit guard, const std::vector<bool>& loop) {
+  std::vector<Lit> other{~guard};
+  for (int e = 0; e < edges_; ++e) {
+    if (loop[e]) other.push_back(Lit::Of(EdgeVar(e), false));
+  }
+  core_.Backtrack(0);
+  core_.AddOriginal(std::move(other));
 }
 
 // Only what was decided since the last check can break the colour rules:
@@ -290,7 +335,10 @@ void ClauseSearch::Backtracked(int level, size_t kept) {
 bool ClauseSearch::Model(SatCore& core) {
   std::vector<bool> loop(edges_);
   for (int e = 0; e < edges_; ++e) loop[e] = core.Value(EdgeVar(e)) == 1;
-  if (!IsSolution(board_, loop)) {
+  // Under selectors the clues in force are those assumed, which the
+  // clauses keep: what is checked here is the one loop.
+  if (!IsSolution(selectors_ == Selectors::Clues ? Board::Empty(board_.width, board_.height) : board_,
+                  loop)) {
     // The colour rules skip what cannot have changed; should that ever let
     // a broken loop through, they look at the whole board again, and a
     // search that cannot go on runs out of time rather than answer wrong.
@@ -298,6 +346,10 @@ bool ClauseSearch::Model(SatCore& core) {
     checked_ = 0;
     first_inside_ = kNone;
     return false;
+  }
+  if (selectors_ != Selectors::None) {
+    loop_ = std::move(loop);
+    return true;
   }
   ++found_;
   // Any other loop leaves out one of this one's edges: a loop that held

@@ -35,10 +35,20 @@ class ClauseSearch : private Theory {
   /// were.
   static constexpr long long kLeanCells = 10000;
 
+  /// What the checks under assumptions (SolveUnder) switch on and off: for
+  /// each cell and digit a selector, a variable whose truth puts that clue
+  /// in force. Clues: the board's clues hold only under their selectors,
+  /// other digits have none. Candidates: the board's clues always hold, and
+  /// a digit at a cell without clue holds under its selector, its clauses
+  /// added when Selector first names it.
+  enum class Selectors { None, Clues, Candidates };
+
   /// The search stops, undetermined, once it has spent `budget.work` (one
   /// unit per variable assigned, one per cell of each check of the inside
-  /// and the outside) or its wall-clock guard has passed.
-  ClauseSearch(const Board& board, const SolveBudget& budget, const std::vector<bool>* known);
+  /// and the outside) or its wall-clock guard has passed: with selectors,
+  /// over all the checks together.
+  ClauseSearch(const Board& board, const SolveBudget& budget, const std::vector<bool>* known,
+               Selectors selectors = Selectors::None);
   /// Searches on for about `effort` decisions and conflicts; returns whether done.
   bool Advance(long long effort);
   Verdict Result(long long other_nodes);
@@ -47,11 +57,30 @@ class ClauseSearch : private Theory {
   /// The first loop found (per edge), empty until the search finds one.
   const std::vector<bool>& first_loop() const { return verdict_.solution; }
 
+  // Checks under assumptions, on a search made with selectors; what is
+  // learnt serves every check after.
+  /// The selector of the clue `digit` at `cell`: for Clues, the board's own
+  /// clue there; for Candidates, a cell without clue.
+  Lit Selector(int cell, int digit);
+  int SelectorCell(Lit selector) const { return (selector.var() - cells_ - edges_) / kDigits; }
+  /// Searches for one loop under `assumptions` (selectors): Stopped when
+  /// one is found (then in loop()), Unsatisfiable when none keeps them (the
+  /// selectors to blame in Conflict()), or OutOfBudget.
+  SatCore::Status SolveUnder(std::vector<Lit> assumptions);
+  const std::vector<bool>& loop() const { return loop_; }
+  const std::vector<Lit>& Conflict() const { return core_.final_conflict(); }
+  /// Rules `loop` out wherever `guard` is assumed.
+  void BlockUnder(Lit guard, const std::vector<bool>& loop);
+  /// Decisions follow `loop` first, as for a known loop.
+  void Follow(const std::vector<bool>& loop);
+
  private:
   // Variables: a colour per cell (true inside), then one per edge (true on).
   int CellVar(int cell) const { return cell; }
   int EdgeVar(int edge) const { return cells_ + edge; }
   void Build();
+  // The clauses of the clue `digit` at `cell`, under `guard` if given.
+  void AddClue(int cell, int digit, const Lit* guard);
 
   // The theory: the colour rules over the whole board.
   ClauseRef Check(SatCore& core, bool* implied) override;
@@ -86,6 +115,13 @@ class ClauseSearch : private Theory {
   int found_ = 0;
   bool done_ = false;
   Verdict verdict_;
+  Selectors selectors_;
+  // The digits a selector may stand for: the sides a loop can use of a
+  // cell, 4 included (a clue no stage holds, but a board may).
+  static constexpr int kDigits = 5;
+  // Per cell and digit, whether its selector's clauses are in.
+  std::vector<uint8_t> encoded_;
+  std::vector<bool> loop_;
 };
 
 }  // namespace quarnel

@@ -56,6 +56,7 @@ void SatCore::AddOriginal(std::vector<Lit> lits) {
   lits.resize(kept);
   if (lits.empty()) {
     status_ = Status::Unsatisfiable;
+    final_conflict_.clear();
   } else if (lits.size() == 1) {
     Assign(lits[0], kNoClause);
   } else {
@@ -384,7 +385,9 @@ SatCore::Status SatCore::Advance(Theory& theory, long long effort) {
       break;
     }
     ClauseRef conflict = Propagate();
-    if (conflict == kNoClause) {
+    // While assumptions are being placed, the theory waits for them all: a
+    // rule over the whole board would otherwise run once for each.
+    if (conflict == kNoClause && static_cast<size_t>(Level()) >= assumptions_.size()) {
       bool implied = false;
       conflict = theory.Check(*this, &implied);
       if (conflict == kNoClause && implied) continue;
@@ -404,13 +407,16 @@ SatCore::Status SatCore::Advance(Theory& theory, long long effort) {
       ReduceLearnt();
     }
     Lit decision;
-    if (!Decide(&decision)) {
-      ++nodes_;  // so that the clock is read even here
-      if (theory.Model(*this)) {
-        status_ = Status::Stopped;
-        break;
+    if (!NextAssumption(&decision)) {
+      if (status_ != Status::Searching) break;
+      if (!Decide(&decision)) {
+        ++nodes_;  // so that the clock is read even here
+        if (theory.Model(*this)) {
+          status_ = Status::Stopped;
+          break;
+        }
+        continue;
       }
-      continue;
     }
     ++nodes_;
     level_starts_.push_back(trail_.size());
@@ -418,6 +424,62 @@ SatCore::Status SatCore::Advance(Theory& theory, long long effort) {
     Assign(decision, kNoClause);
   }
   return status_;
+}
+
+void SatCore::Assume(std::vector<Lit> assumptions) {
+  Backtrack(0);
+  assumptions_ = std::move(assumptions);
+  if (status_ == Status::OutOfBudget ||
+      (status_ == Status::Unsatisfiable && final_conflict_.empty())) {
+    return;
+  }
+  final_conflict_.clear();
+  status_ = Status::Searching;
+}
+
+// The next assumption not yet decided, as the decision to make; one
+// already true gets a level of its own all the same, so that level k + 1
+// always belongs to assumption k. Returns false when all are in place, or
+// when one is false (then the search ends Unsatisfiable).
+bool SatCore::NextAssumption(Lit* decision) {
+  while (static_cast<size_t>(Level()) < assumptions_.size()) {
+    const Lit a = assumptions_[Level()];
+    if (Value(a) == 0) {
+      AnalyzeFinal(a);
+      status_ = Status::Unsatisfiable;
+      return false;
+    }
+    if (Value(a) < 0) {
+      *decision = a;
+      return true;
+    }
+    level_starts_.push_back(trail_.size());
+    theory_->Decided(Level());
+  }
+  return false;
+}
+
+// The assumptions that force `falsified`, an assumption found false,
+// false: followed back from it through the reasons to the decisions, which
+// below the assumptions' levels are all assumptions.
+void SatCore::AnalyzeFinal(Lit falsified) {
+  final_conflict_.assign(1, falsified);
+  if (level_[falsified.var()] == 0) return;
+  seen_[falsified.var()] = 1;
+  for (size_t i = trail_.size(); i-- > level_starts_[0];) {
+    const int v = trail_[i].var();
+    if (!seen_[v]) continue;
+    seen_[v] = 0;
+    const ClauseRef reason = reason_[v];
+    if (reason == kNoClause) {
+      final_conflict_.push_back(trail_[i]);
+      continue;
+    }
+    const Lit* lits = Lits(reason);
+    for (uint32_t j = 1; j < Size(reason); ++j) {
+      if (level_[lits[j].var()] > 0) seen_[lits[j].var()] = 1;
+    }
+  }
 }
 
 void SatCore::CheckInvariants() const {

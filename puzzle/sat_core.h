@@ -119,6 +119,17 @@ class SatCore {
   void Spend(long long work) { spent_ += work; }
   long long work() const { return spent_; }
 
+  /// Starts the search again from level 0 under `assumptions`, keeping all
+  /// that was learnt: they are decided first, in order, each true. When
+  /// they cannot all hold, the search ends Unsatisfiable with the
+  /// assumptions to blame in final_conflict(); a search that ended
+  /// Unsatisfiable with no assumptions to blame, or OutOfBudget, stays so.
+  void Assume(std::vector<Lit> assumptions);
+  /// After Unsatisfiable: the assumptions that cannot hold together with
+  /// the clauses, a subset of those given, the one found false first;
+  /// empty when the clauses alone cannot hold.
+  const std::vector<Lit>& final_conflict() const { return final_conflict_; }
+
  private:
   uint32_t Size(ClauseRef c) const { return arena_[c].code(); }
   uint32_t Flags(ClauseRef c) const { return arena_[c + 1].code(); }
@@ -144,6 +155,8 @@ class SatCore {
   // The invariants of the watches, the trail and the reasons, checked in
   // debug builds only.
   void CheckInvariants() const;
+  bool NextAssumption(Lit* decision);
+  void AnalyzeFinal(Lit falsified);
 
   int vars_;
   std::chrono::steady_clock::time_point deadline_;
@@ -174,6 +187,8 @@ class SatCore {
   long long conflicts_ = 0, nodes_ = 0, next_reduce_ = 2000, reduce_step_ = 300;
   long long restart_at_ = 0, luby_index_ = 0;
   Status status_ = Status::Searching;
+  // The assumptions of the current search, one a level from level 1 on.
+  std::vector<Lit> assumptions_, final_conflict_;
 #ifndef NDEBUG
   // Propagations settled, and when the next full check is due.
   long long settled_ = 0, next_check_ = 64;
