@@ -19,7 +19,7 @@
 //     and the cells (indexes, row by row) of the clues that cannot hold
 //     together, then for each of them a loop that keeps the others; for
 //     several, "repair", a cell, a digit and "unique" or
-//     "not-unique"; "undetermined" in place of the advice when the work ran
+//     "not-unique", then the loop the board keeps with that clue; "undetermined" in place of the advice when the work ran
 //     out.
 #include <cstdlib>
 #include <iostream>
@@ -142,6 +142,14 @@ int Fix(char** argv) {
     const Repair repair = UniqueRepair(board, verdict, work);
     std::cout << "repair " << repair.cell << ' ' << repair.clue << ' '
               << (repair.unique ? "unique" : "not-unique") << '\n';
+    if (repair.unique) {
+      // The loop the repaired board keeps: one to start from, for a check
+      // that it has no other.
+      Board repaired = board;
+      repaired.clues[repair.cell] = static_cast<signed char>(repair.clue);
+      const Verdict one = Solve(repaired, SolveBudgetOfWork(work));
+      std::cout << (one.solution.empty() ? NameOf(one) : EdgeLine(one.solution)) << '\n';
+    }
   }
   return 0;
 }
