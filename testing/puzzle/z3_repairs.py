@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """The checker's advice (through puzzle_tool fix) against the z3 model of
-z3_agreement.py: on boards with no loop, the clues it names as unable to hold
-together have no loop by themselves, and each subset of them one clue smaller
-has one; on boards with several loops, the clue it suggests leaves exactly
-one. The boards are made as the corpus's test sets are, seeded: a board whose
-clues cannot lose one more (10 x 10 to 15 x 15 made here, 20 x 20 from the
+z3_agreement.py, on boards made as the corpus's test sets are, seeded: a
+board no clue of which can go (10 x 10 to 15 x 15 made here, 20 x 20 from the
 corpus) with one clue changed to a digit that leaves no loop, or with one
 clue taken off.
+ - A core: z3 finds no loop that keeps its clues alone; for each subset one
+   clue smaller, the loop the tool gives keeps it (checked here, and as a
+   model of z3's clauses under those clues).
+ - A repair: the loop the tool gives keeps the board with the clue added,
+   and z3 finds no other.
 
   z3_repairs.py PUZZLE_TOOL CORPUS_DIR [-v]
 
@@ -30,7 +32,7 @@ from z3_agreement import Model, all_loops, keeps
 # What the tool may spend on a board's verdict and again on its advice:
 # far more than any board here needs, so that undetermined means a fault.
 WORK = 20_000_000_000
-PUZZLES_SMALL = 50  # boards of 10 x 10 to 15 x 15, each broken and with several loops
+PUZZLES_SMALL = 53  # boards of 10 x 10 to 15 x 15, each broken and with several loops
 PUZZLES_CORPUS = 2  # 20 x 20 boards of the corpus, of each kind
 # z3 proves "no loop" by cutting off models of several loops one region at
 # a time; the proof for a large core on a board with few other clues can
@@ -203,7 +205,7 @@ def puzzle_set(tool, corpus):
     minimal = corpus_boards(os.path.join(corpus, "20x20_minimal.dat"))
     several = corpus_boards(os.path.join(corpus, "20x20_several.dat"))
     for n in range(PUZZLES_SMALL):
-        side = rng.choice([10, 10, 10, 10, 10, 10, 11, 11, 12, 12, 13, 14, 15])
+        side = rng.choice([10] * 7 + [11, 11, 12, 12, 13, 13, 14, 15])
         width, height = side, rng.choice([side, 10 + rng.randint(0, side - 10)])
         board = run(tool, "minimal", str(n + 1), str(width), str(height))
         for kind in ("broken", "several"):
