@@ -63,10 +63,11 @@ class RegionModel(Model):
         return z3.SolverFor("QF_FD")
 
     def clause(self, literals):
-        """z3.Or without its checks of each argument, which took most of
-        the time when a cut is many clauses."""
-        array = (z3.Ast * len(literals))(*[x.as_ast() for x in literals])
-        self.s.add(z3.BoolRef(z3.Z3_mk_or(self.s.ctx.ref(), len(literals), array), self.s.ctx))
+        """s.add(z3.Or(...)) without the checks of each argument, which
+        took most of the time."""
+        array = (z3.Ast * len(literals))(*[x.ast for x in literals])
+        context = self.s.ctx.ref()
+        z3.Z3_solver_assert(context, self.s.solver, z3.Z3_mk_or(context, len(literals), array))
 
     def pieces(self, cells):
         left, found = set(cells), []
@@ -94,6 +95,13 @@ class RegionModel(Model):
         of several loops (a count, so the same every run)."""
         if not hasattr(self, "out"):
             self.out = {cell: z3.Not(v) for cell, v in self.colour.items()}
+            # The cuts of the smallest holes, one cell or two, made at once.
+            for r, c in self.colour:
+                for hole in ([(r, c)], [(r, c), (r, c + 1)], [(r, c), (r + 1, c)]):
+                    if all(0 < y < self.h - 1 and 0 < x < self.w - 1 for y, x in hole):
+                        around = [self.out[n] for n in self.around(hole)]
+                        for cell in hole:
+                            self.clause([self.colour[cell]] + around)
         while self.s.check(*assumptions) == z3.sat:
             if tries is not None:
                 if tries <= 0:
