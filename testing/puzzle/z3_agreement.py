@@ -79,13 +79,16 @@ class Model:
                         self.guard[(r, c)] = z3.Bool("clue%d_%d" % (r, c))
                         unless = [z3.Not(self.guard[(r, c)])]
                     for some in itertools.combinations(sides, k + 1):
-                        self.s.add(z3.Or(unless + [z3.Not(e) for e in some]))
+                        self.clause(unless + [z3.Not(e) for e in some])
                     for some in itertools.combinations(sides, 5 - k):
-                        self.s.add(z3.Or(unless + list(some)))
+                        self.clause(unless + list(some))
         self.s.add(z3.Or(self.e))
 
     def new_solver(self):
         return z3.Solver()
+
+    def clause(self, literals):
+        self.s.add(z3.Or(literals))
 
     def sides(self, r, c):
         return [self.hid[(r, c)], self.hid[(r + 1, c)], self.vid[(r, c)], self.vid[(r, c + 1)]]

@@ -108,7 +108,7 @@ class RegionModel(Model):
                     raise GaveUp()
                 tries -= 1
             m = self.s.model()
-            inside = {cell for cell, v in self.colour.items() if z3.is_true(m.eval(v, model_completion=True))}
+            inside = {cell for cell, v in self.colour.items() if z3.is_true(m[v])}  # unset: outside
             on = [i for (r, c), i in self.hid.items() if ((r - 1, c) in inside) != ((r, c) in inside)]
             on += [i for (r, c), i in self.vid.items() if ((r, c - 1) in inside) != ((r, c) in inside)]
             if len(self.loops(on)) == 1:
@@ -231,6 +231,7 @@ def check_core(rows, cells, witnesses):
     clue smaller, the loop the tool gave keeps it (checked here, and as a
     model of z3's clauses under that subset's clues)."""
     model = RegionModel(rows, guarded=True)
+    model.off = [z3.Not(e) for e in model.e]
     width = len(rows[0])
     places = [divmod(cell, width) for cell in cells]
     for place in places:
@@ -246,7 +247,7 @@ def check_core(rows, cells, witnesses):
         if not keeps(model, only, bits):
             fail("the core %s is not shown minimal: without %d %d the tool's loop is %s"
                  % ((cells,) + places[drop] + (bits,)))
-        fixed = [e if bit == "1" else z3.Not(e) for e, bit in zip(model.e, bits)]
+        fixed = [e if bit == "1" else off for e, off, bit in zip(model.e, model.off, bits)]
         if model.s.check(*([model.guard[p] for p in smaller] + fixed)) != z3.sat:
             fail("z3 rejects the loop that keeps the core %s without %d %d" % ((cells,) + places[drop]))
     if model.next_loop([model.guard[p] for p in places], TRIES) is not None:
