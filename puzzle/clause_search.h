@@ -54,6 +54,8 @@ class ClauseSearch : private Theory {
   Verdict Result(long long other_nodes);
   long long nodes() const { return core_.nodes(); }
   long long work() const { return core_.work(); }
+  /// Counts `work` done beside the search against its budget.
+  void Spend(long long work) { core_.Spend(work); }
   /// The first loop found (per edge), empty until the search finds one.
   const std::vector<bool>& first_loop() const { return verdict_.solution; }
 
