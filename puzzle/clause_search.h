@@ -114,7 +114,7 @@ class ClauseSearch : private Theory {
   bool recheck_inside_ = false, recheck_outside_ = false;
   // Per level, the two above as they stood when its decision was made.
   std::vector<std::pair<bool, bool>> level_rechecks_;
-  // Under SolveUnder with Selectors::Clues: how many more literals set
+  // Under SolveUnder with selectors: how many more literals set
   // since the last look let the colour rules wait (0: they look each time),
   // and the backtracks of the check so far.
   static constexpr long long kLazyBacktracks = 60;
