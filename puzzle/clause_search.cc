@@ -161,10 +161,10 @@ SatCore::Status ClauseSearch::SolveUnder(std::vector<Lit> assumptions) {
   core_.Assume(std::move(assumptions));
   // A check for a core or a repair mostly finds a loop near the one found
   // last, the phases leading it there with hardly a conflict: the colour
-  // rules, a
-  // pass over the board, then wait until a sixteenth of the board's count
-  // of cells is newly set, until the check has backtracked kLazyBacktracks
-  // times (then it is a hard one, the rules' pruning wanted at every step).
+  // rules, a pass over the board, then wait until a sixteenth of the
+  // board's count of cells is newly set, until the check has backtracked
+  // kLazyBacktracks times (then it is a hard one, the rules' pruning wanted
+  // at every step).
   lazy_ = selectors_ != Selectors::None ? static_cast<size_t>(cells_) / 16 : 0;
   backtracks_ = 0;
   SatCore::Status status;
