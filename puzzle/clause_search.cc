@@ -159,6 +159,14 @@ SatCore::Status ClauseSearch::SolveUnder(std::vector<Lit> assumptions) {
   // the phase a check before saved would keep it in.
   for (int v = cells_ + edges_; v < cells_ + edges_ + kDigits * cells_; ++v) core_.SetPhase(v, false);
   core_.Assume(std::move(assumptions));
+  // A check for a core or a repair mostly finds a loop near the one found
+  // last, the phases leading it there with hardly a conflict: the colour
+  // rules, a pass over the board, then wait until a sixteenth of the
+  // board's count of cells is newly set, until the check has backtracked
+  // kLazyBacktracks times (then it is a hard one, the rules' pruning wanted
+  // at every step).
+  lazy_ = selectors_ != Selectors::None ? static_cast<size_t>(cells_) / 16 : 0;
+  backtracks_ = 0;
   SatCore::Status status;
   while ((status = core_.Advance(*this, 1 << 16)) == SatCore::Status::Searching) {
   }
@@ -181,6 +189,12 @@ void ClauseSearch::BlockUnder(Lit guard, const std::vector<bool>& loop) {
 // put inside the second.
 ClauseRef ClauseSearch::Check(SatCore& core, bool* implied) {
   const std::vector<Lit>& trail = core.trail();
+  // Waiting is sound: a loop broken that the rules let through is caught
+  // by Model, which has them look at the whole board again.
+  if (lazy_ > 0 && backtracks_ > kLazyBacktracks) lazy_ = 0;
+  if (lazy_ > 0 && trail.size() < checked_ + lazy_ && !recheck_inside_ && !recheck_outside_) {
+    return kNoClause;
+  }
   int new_inside = 0;
   bool new_outside = false;
   for (size_t i = checked_; i < trail.size(); ++i) {
@@ -325,6 +339,7 @@ ClauseRef ClauseSearch::Region(bool inside, bool* implied) {
 void ClauseSearch::Decided(int) { level_rechecks_.emplace_back(recheck_inside_, recheck_outside_); }
 
 void ClauseSearch::Backtracked(int level, size_t kept) {
+  ++backtracks_;
   checked_ = std::min(checked_, kept);
   if (first_inside_ != kNone && first_inside_ >= kept) first_inside_ = kNone;
   std::tie(recheck_inside_, recheck_outside_) = level_rechecks_[level];

@@ -54,6 +54,8 @@ class ClauseSearch : private Theory {
   Verdict Result(long long other_nodes);
   long long nodes() const { return core_.nodes(); }
   long long work() const { return core_.work(); }
+  /// Counts `work` done beside the search against its budget.
+  void Spend(long long work) { core_.Spend(work); }
   /// The first loop found (per edge), empty until the search finds one.
   const std::vector<bool>& first_loop() const { return verdict_.solution; }
 
@@ -112,6 +114,12 @@ class ClauseSearch : private Theory {
   bool recheck_inside_ = false, recheck_outside_ = false;
   // Per level, the two above as they stood when its decision was made.
   std::vector<std::pair<bool, bool>> level_rechecks_;
+  // Under SolveUnder with selectors: how many more literals set
+  // since the last look let the colour rules wait (0: they look each time),
+  // and the backtracks of the check so far.
+  static constexpr long long kLazyBacktracks = 60;
+  size_t lazy_ = 0;
+  long long backtracks_ = 0;
   int found_ = 0;
   bool done_ = false;
   Verdict verdict_;
