@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "puzzle/clause_search.h"
+#include "puzzle/grid.h"
 
 namespace quarnel {
 namespace {
@@ -78,26 +79,19 @@ std::optional<std::vector<int>> CoreByDeletion(const Board& board, long long wor
 // so, the search goes on around the clue it breaks. The clues found are
 // given to `needed`, once each; what the look costs goes to `spend`.
 template <typename Needed, typename Spend>
-void NeededNearby(const Board& board, const std::vector<uint8_t>& kept, std::vector<bool> loop,
-                  int broken, Needed needed, Spend spend) {
-  const int width = board.width, height = board.height;
-  const Board plain = Board::Empty(width, height);
+void NeededNearby(const Board& board, const Grid& grid, const std::vector<uint8_t>& kept,
+                  std::vector<bool> loop, int broken, Needed needed, Spend spend) {
+  const Board plain = Board::Empty(board.width, board.height);
   std::vector<uint8_t> seen(board.clues.size(), 0);
   std::vector<std::pair<std::vector<bool>, int>> pending{{std::move(loop), broken}};
   seen[static_cast<size_t>(broken)] = 1;
   auto flip = [&](std::vector<bool>* edges, int cell) {
-    const int row = cell / width, column = cell % width;
-    for (int e : {board.HorizontalEdge(row, column), board.HorizontalEdge(row + 1, column),
-                  board.VerticalEdge(row, column), board.VerticalEdge(row, column + 1)}) {
-      (*edges)[static_cast<size_t>(e)] = !(*edges)[static_cast<size_t>(e)];
-    }
+    int sides[4];
+    grid.CellEdges(cell, sides);
+    for (int e : sides) (*edges)[static_cast<size_t>(e)] = !(*edges)[static_cast<size_t>(e)];
   };
   // The cells beside `cell` (-1 off the board): up, down, left, right.
-  auto beside = [&](int cell, int k) {
-    const int row = cell / width, column = cell % width;
-    const int r = row + (k == 0 ? -1 : k == 1 ? 1 : 0), c = column + (k == 2 ? -1 : k == 3 ? 1 : 0);
-    return r < 0 || c < 0 || r >= height || c >= width ? -1 : r * width + c;
-  };
+  auto beside = [&](int cell, int k) { return grid.CellNeighbours(cell)[k]; };
   std::vector<int> flipped, touched;
   while (!pending.empty()) {
     std::vector<bool> edges = std::move(pending.back().first);
@@ -193,6 +187,7 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, long long w
   // Each clue of the conflict left is dropped in turn: when the others
   // still leave no loop, the new conflict replaces them; when they leave
   // one, the clue is needed.
+  const Grid grid(board);
   while (!candidates.empty()) {
     const int dropped = candidates.back();
     candidates.pop_back();
@@ -208,7 +203,7 @@ std::optional<std::vector<int>> ConflictingClues(const Board& board, long long w
     }
     bool found = false;
     NeededNearby(
-        board, kept, search.loop(), dropped,
+        board, grid, kept, search.loop(), dropped,
         [&](int cell) {
           needed[static_cast<size_t>(cell)] = 1;
           found = true;
