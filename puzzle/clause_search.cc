@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <tuple>
 #include <utility>
 
@@ -30,6 +31,7 @@ ClauseSearch::ClauseSearch(const Board& board, const SolveBudget& budget,
       grid_(board),
       visit_(cells_, 0),
       stamp_(cells_, 0),
+      pieces_(board.width, board.height),
       selectors_(selectors),
       encoded_(selectors == Selectors::None ? 0 : kDigits * static_cast<size_t>(cells_), 0) {
   verdict_.outcome = Verdict::Outcome::None;
@@ -208,9 +210,21 @@ ClauseRef ClauseSearch::Check(SatCore& core, bool* implied) {
   }
   const bool first_inside = new_inside > 0 && first_inside_ == kNone;
   ClauseRef conflict = kNoClause;
-  if (new_outside || first_inside || recheck_inside_) conflict = Region(true, implied);
-  if (conflict == kNoClause && (new_inside > 0 || recheck_outside_))
-    conflict = Region(false, implied);
+  // Where the cells set since the last look keep each colour one piece,
+  // a look over the board would find nothing: it is skipped, and paid for
+  // all the same, so that the work counted, and with it every verdict
+  // near its budget, does not depend on it.
+  for (const bool inside : {true, false}) {
+    if (conflict != kNoClause) break;
+    const bool due = inside ? new_outside || first_inside || recheck_inside_
+                            : new_inside > 0 || recheck_outside_;
+    if (!due) continue;
+    if (StaysOnePiece(inside)) {
+      core_.Spend(cells_);
+      continue;
+    }
+    conflict = Region(inside, implied);
+  }
   if (conflict == kNoClause) {
     // What the rules implied counts as checked too.
     for (size_t i = checked_; i < trail.size() && first_inside_ == kNone; ++i) {
@@ -227,7 +241,27 @@ ClauseRef ClauseSearch::Check(SatCore& core, bool* implied) {
 // frame) is a conflict, and undecided cells cut off so take the other
 // colour. Each is explained by the wall of the other colour around the
 // component.
+bool ClauseSearch::StaysOnePiece(bool inside) {
+  const bool recheck = inside ? recheck_inside_ : recheck_outside_;
+  if (!one_piece_[inside] || recheck) return false;
+  const std::vector<Lit>& trail = core_.trail();
+  taken_.clear();
+  for (size_t i = piece_at_[inside]; i < trail.size(); ++i) {
+    const Lit l = trail[i];
+    if (l.var() < cells_ && l.value() != inside) taken_.push_back(CellVar(l.var()));
+  }
+  const int8_t wall = inside ? 0 : 1;
+  const int8_t* colour = core_.values() + CellVar(0);
+  if (!pieces_.Stays(colour, wall, taken_)) return false;
+#ifndef NDEBUG
+  if (!IsOnePiece(grid_.width(), grid_.height(), colour, wall)) std::abort();
+#endif
+  piece_at_[inside] = trail.size();
+  return true;
+}
+
 ClauseRef ClauseSearch::Region(bool inside, bool* implied) {
+  one_piece_[inside] = false;
   const int8_t wall = inside ? 0 : 1, member = inside ? 1 : 0;
   core_.Spend(cells_);  // a pass over the board
   NextStamp(&visit_now_, &visit_);
@@ -287,7 +321,11 @@ ClauseRef ClauseSearch::Region(bool inside, bool* implied) {
   for (int id = 0; id < count && inside; ++id) {
     if (first_in_[id] >= 0 && (home < 0 || size_of(id) > size_of(home))) home = id;
   }
-  if (inside && home < 0) return kNoClause;  // no cell is inside yet
+  if (inside && home < 0) {  // no cell is inside yet
+    one_piece_[inside] = count <= 1;
+    piece_at_[inside] = core_.trail().size();
+    return kNoClause;
+  }
   auto cut_off = [&](int id) { return inside ? id != home : !grounded_[id]; };
   // For the inside, a cell of the home component: a cell cut off from it
   // may be inside only if that one is not.
@@ -333,17 +371,30 @@ ClauseRef ClauseSearch::Region(bool inside, bool* implied) {
       *implied = true;
     }
   }
+  // The cut-off pieces now all take the other colour, unless one was too
+  // large.
+  one_piece_[inside] = !recheck;
+  piece_at_[inside] = core_.trail().size();
   return kNoClause;
 }
 
-void ClauseSearch::Decided(int) { level_rechecks_.emplace_back(recheck_inside_, recheck_outside_); }
+void ClauseSearch::Decided(int) {
+  level_saved_.push_back({recheck_inside_, recheck_outside_, {one_piece_[0], one_piece_[1]},
+                          {piece_at_[0], piece_at_[1]}});
+}
 
 void ClauseSearch::Backtracked(int level, size_t kept) {
   ++backtracks_;
   checked_ = std::min(checked_, kept);
   if (first_inside_ != kNone && first_inside_ >= kept) first_inside_ = kNone;
-  std::tie(recheck_inside_, recheck_outside_) = level_rechecks_[level];
-  level_rechecks_.resize(level);
+  const Saved& saved = level_saved_[level];
+  recheck_inside_ = saved.recheck_inside;
+  recheck_outside_ = saved.recheck_outside;
+  for (int c = 0; c < 2; ++c) {
+    one_piece_[c] = saved.one_piece[c];
+    piece_at_[c] = saved.piece_at[c];
+  }
+  level_saved_.resize(level);
 }
 
 // Keeps the loop of the full assignment; returns whether it is the second.
@@ -358,6 +409,7 @@ bool ClauseSearch::Model(SatCore& core) {
     // a broken loop through, they look at the whole board again, and a
     // search that cannot go on runs out of time rather than answer wrong.
     recheck_inside_ = recheck_outside_ = true;
+    one_piece_[0] = one_piece_[1] = false;
     checked_ = 0;
     first_inside_ = kNone;
     return false;

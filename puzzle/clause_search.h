@@ -9,6 +9,7 @@
 #include "puzzle/board.h"
 #include "puzzle/grid.h"
 #include "puzzle/loop_solver.h"
+#include "puzzle/one_piece.h"
 #include "puzzle/sat_core.h"
 
 namespace quarnel {
@@ -90,6 +91,12 @@ class ClauseSearch : private Theory {
   void Decided(int level) override;
   void Backtracked(int level, size_t kept) override;
   ClauseRef Region(bool inside, bool* implied);
+  // Whether the cells not of the other colour are still one piece (for
+  // the outside: each piece still reaching the frame) as they were when
+  // the trail held piece_at_[inside] literals, told from the cells of the
+  // other colour set since and a few cells round each (OnePieceWatch).
+  // False when that cannot be told so: then Region looks at the board.
+  bool StaysOnePiece(bool inside);
 
   const Board& board_;
   int cells_, edges_;
@@ -107,13 +114,27 @@ class ClauseSearch : private Theory {
   std::vector<uint32_t> visit_, stamp_;
   uint32_t visit_now_ = 0, stamp_now_ = 0;
   std::vector<Lit> wall_, lits_;
+  // What StaysOnePiece reads: the cells of the wall's colour set since.
+  OnePieceWatch pieces_;
+  std::vector<int> taken_;
   // The trail up to checked_ keeps the colour rules; the place of the first
   // cell inside in it, or kNone.
   static constexpr size_t kNone = SIZE_MAX;
   size_t checked_ = 0, first_inside_ = kNone;
   bool recheck_inside_ = false, recheck_outside_ = false;
-  // Per level, the two above as they stood when its decision was made.
-  std::vector<std::pair<bool, bool>> level_rechecks_;
+  // Per colour (1 inside): whether the cells not of the other colour were
+  // one piece, each reaching the frame for the outside, when the trail
+  // held piece_at_ literals; a board with no cell inside counts as one
+  // piece for the inside.
+  bool one_piece_[2] = {false, false};
+  size_t piece_at_[2] = {0, 0};
+  // Per level, the above as they stood when its decision was made.
+  struct Saved {
+    bool recheck_inside, recheck_outside;
+    bool one_piece[2];
+    size_t piece_at[2];
+  };
+  std::vector<Saved> level_saved_;
   // Under SolveUnder with selectors: how many more literals set
   // since the last look let the colour rules wait (0: they look each time),
   // and the backtracks of the check so far.

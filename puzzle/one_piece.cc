@@ -1,0 +1,187 @@
+#include "puzzle/one_piece.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace quarnel {
+namespace {
+
+// The most walled cells followed round one taken cell before the answer
+// is left to a look at the whole board.
+constexpr size_t kMostFollowed = 256;
+
+// The eight cells round a cell, in turn: the four beside it at the even
+// places, each between two corners.
+constexpr int kRound[8][2] = {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}};
+
+// A stamp not yet in `marks`; they start again when the count wraps.
+void NextStamp(uint32_t* now, std::vector<uint32_t>* marks) {
+  if (++*now == 0) {
+    std::fill(marks->begin(), marks->end(), 0);
+    *now = 1;
+  }
+}
+
+}  // namespace
+
+OnePieceWatch::OnePieceWatch(int width, int height)
+    : width_(width),
+      height_(height),
+      pending_(static_cast<size_t>(width) * static_cast<size_t>(height), 0),
+      visit_(pending_.size(), 0) {}
+
+bool OnePieceWatch::Stays(const int8_t* colour, int8_t wall, const std::vector<int>& taken) {
+  const bool inside = wall == 0;
+  // Each cell taken counts as open until its own turn, so that each step
+  // takes one cell away from a side that was one piece.
+  NextStamp(&pending_now_, &pending_);
+  for (const int cell : taken) pending_[static_cast<size_t>(cell)] = pending_now_;
+  for (const int cell : taken) {
+    pending_[static_cast<size_t>(cell)] = 0;
+    const int row = cell / width_, column = cell % width_;
+    // Per place round the cell: 0 walled, 1 open, 2 the frame (open for
+    // the outside's side, all of it one piece; walled for the inside's).
+    int kind[8];
+    for (int k = 0; k < 8; ++k) {
+      const int r = row + kRound[k][0], c = column + kRound[k][1];
+      if (r < 0 || c < 0 || r >= height_ || c >= width_) {
+        kind[k] = inside ? 0 : 2;
+      } else {
+        const size_t n = static_cast<size_t>(r) * static_cast<size_t>(width_) + static_cast<size_t>(c);
+        kind[k] = colour[n] != wall || pending_[n] == pending_now_ ? 1 : 0;
+      }
+    }
+    // The open places round the ring fall into arcs; the cells beside the
+    // one taken away stay joined when they all lie in one arc, the arcs
+    // that touch the frame counting as one (numbered 0).
+    int start = 0;
+    while (start < 8 && kind[start] != 0) ++start;
+    if (start == 8) continue;  // open all round
+    int next_arc = 1, arc = -1, beside_arc = -1;
+    bool joined = true;
+    for (int step = 1; step <= 8 && joined; ++step) {
+      const int k = (start + step) % 8;
+      if (kind[k] == 0) continue;
+      if (kind[(k + 7) % 8] == 0) {
+        bool frame = false;
+        for (int j = k; kind[j] != 0; j = (j + 1) % 8) frame = frame || kind[j] == 2;
+        arc = frame ? 0 : next_arc++;
+      }
+      if (k % 2 == 0) {
+        if (beside_arc < 0) {
+          beside_arc = arc;
+        } else if (beside_arc != arc) {
+          joined = false;
+        }
+      }
+    }
+    if (!joined && !WallsApart(cell, kind, colour, wall)) return false;
+  }
+  return true;
+}
+
+// Where the open cells round a cell fall into arcs, the walled arcs
+// between them are parts of pieces of the wall (joined corner to corner as
+// well as side to side, and through the frame for the inside's side). The
+// open cells are cut apart only when one such piece runs from one arc
+// round to another: a piece that ends without meeting another arc, or the
+// frame, is one the open cells can go round.
+bool OnePieceWatch::WallsApart(int cell, const int* kind, const int8_t* colour, int8_t wall) {
+  const bool inside = wall == 0;
+  const int row = cell / width_, column = cell % width_;
+  // The walled arcs round the cell, and the arc of each place (-1: open);
+  // for the inside's side, an arc with a place off the board touches the
+  // frame.
+  int arc_of[8], arcs = 0;
+  bool framed[4] = {false, false, false, false};
+  int start = 0;
+  while (kind[start] == 0) ++start;  // there are open places: the arcs cut them
+  for (int step = 1; step <= 8; ++step) {
+    const int k = (start + step) % 8;
+    arc_of[k] = -1;
+    if (kind[k] != 0) continue;
+    if (kind[(k + 7) % 8] != 0) ++arcs;
+    arc_of[k] = arcs - 1;
+    const int r = row + kRound[k][0], c = column + kRound[k][1];
+    if (r < 0 || c < 0 || r >= height_ || c >= width_) framed[arcs - 1] = true;
+  }
+  auto index = [&](int r, int c) {
+    return static_cast<size_t>(r) * static_cast<size_t>(width_) + static_cast<size_t>(c);
+  };
+  // Walled: of the wall's colour and taken away already (not one still to
+  // come), and not the cell taken away now.
+  auto walled = [&](size_t n) {
+    return static_cast<int>(n) != cell && colour[n] == wall && pending_[n] != pending_now_;
+  };
+  // At most one arc may stay unsettled: one that reaches the frame, or
+  // whose piece is too large to follow.
+  int unsettled = 0;
+  for (int a = 0; a < arcs; ++a) {
+    bool settled = !framed[a];
+    if (settled) {
+      NextStamp(&visit_now_, &visit_);
+      work_.clear();
+      for (int k = 0; k < 8; ++k) {
+        if (arc_of[k] != a) continue;
+        const size_t n = index(row + kRound[k][0], column + kRound[k][1]);
+        visit_[n] = visit_now_;
+        work_.push_back(static_cast<int>(n));
+      }
+      for (size_t i = 0; i < work_.size() && settled; ++i) {
+        if (i >= kMostFollowed) {
+          settled = false;
+          break;
+        }
+        const int at = work_[i], r0 = at / width_, c0 = at % width_;
+        for (int k = 0; k < 8; ++k) {
+          const int r = r0 + kRound[k][0], c = c0 + kRound[k][1];
+          if (r < 0 || c < 0 || r >= height_ || c >= width_) {
+            if (inside) settled = false;  // the frame, walled for the inside's side
+            continue;
+          }
+          const size_t n = index(r, c);
+          if (visit_[n] == visit_now_ || !walled(n)) continue;
+          // Another arc's place: the two meet, and may cut the side.
+          if (std::abs(r - row) <= 1 && std::abs(c - column) <= 1) return false;
+          visit_[n] = visit_now_;
+          work_.push_back(static_cast<int>(n));
+        }
+      }
+    }
+    if (!settled && ++unsettled > 1) return false;
+  }
+  return true;
+}
+
+bool IsOnePiece(int width, int height, const int8_t* colour, int8_t wall) {
+  const size_t cells = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<uint8_t> seen(cells, 0);
+  std::vector<int> queue;
+  int pieces = 0;
+  for (size_t s = 0; s < cells; ++s) {
+    if (seen[s] || colour[s] == wall) continue;
+    ++pieces;
+    bool grounded = false;
+    seen[s] = 1;
+    queue.assign(1, static_cast<int>(s));
+    for (size_t i = 0; i < queue.size(); ++i) {
+      const int row = queue[i] / width, column = queue[i] % width;
+      for (int k = 0; k < 8; k += 2) {
+        const int r = row + kRound[k][0], c = column + kRound[k][1];
+        if (r < 0 || c < 0 || r >= height || c >= width) {
+          grounded = true;
+          continue;
+        }
+        const size_t n = static_cast<size_t>(r) * static_cast<size_t>(width) + static_cast<size_t>(c);
+        if (!seen[n] && colour[n] != wall) {
+          seen[n] = 1;
+          queue.push_back(static_cast<int>(n));
+        }
+      }
+    }
+    if (wall == 1 && !grounded) return false;
+  }
+  return wall == 1 || pieces <= 1;
+}
+
+}  // namespace quarnel
