@@ -28,7 +28,8 @@ OnePieceWatch::OnePieceWatch(int width, int height)
     : width_(width),
       height_(height),
       pending_(static_cast<size_t>(width) * static_cast<size_t>(height), 0),
-      visit_(pending_.size(), 0) {}
+      visit_(pending_.size(), 0),
+      owner_(pending_.size(), 0) {}
 
 bool OnePieceWatch::Stays(const int8_t* colour, int8_t wall, const std::vector<int>& taken) {
   const bool inside = wall == 0;
@@ -113,42 +114,69 @@ bool OnePieceWatch::WallsApart(int cell, const int* kind, const int8_t* colour, 
   auto walled = [&](size_t n) {
     return static_cast<int>(n) != cell && colour[n] == wall && pending_[n] != pending_now_;
   };
-  // At most one arc may stay unsettled: one that reaches the frame, or
-  // whose piece is too large to follow.
-  int unsettled = 0;
+  // The arcs' pieces are followed side by side, a cell of each in turn, so
+  // that a small piece is done with before a large one has cost much. An
+  // arc whose piece ends without meeting another's is settled: the open
+  // cells go round it. They stay joined once at most one arc is left
+  // unsettled; they may be cut once two pieces meet, or two arcs reach the
+  // frame or grow too large to follow.
+  NextStamp(&visit_now_, &visit_);
+  // Per arc, its queue in work_: cells [head, tail) still to follow, at
+  // most kMostFollowed from base.
+  size_t base[4], head[4], tail[4];
+  bool live[4];
+  int alive = 0, unsettled = 0;
+  work_.resize(static_cast<size_t>(arcs) * (kMostFollowed + 8));
   for (int a = 0; a < arcs; ++a) {
-    bool settled = !framed[a];
-    if (settled) {
-      NextStamp(&visit_now_, &visit_);
-      work_.clear();
-      for (int k = 0; k < 8; ++k) {
-        if (arc_of[k] != a) continue;
-        const size_t n = index(row + kRound[k][0], column + kRound[k][1]);
-        visit_[n] = visit_now_;
-        work_.push_back(static_cast<int>(n));
+    base[a] = head[a] = tail[a] = static_cast<size_t>(a) * (kMostFollowed + 8);
+    live[a] = !framed[a];
+    ++(live[a] ? alive : unsettled);
+    for (int k = 0; k < 8; ++k) {
+      const int r = row + kRound[k][0], c = column + kRound[k][1];
+      if (arc_of[k] != a || r < 0 || c < 0 || r >= height_ || c >= width_) continue;
+      const size_t n = index(r, c);
+      visit_[n] = visit_now_;
+      owner_[n] = static_cast<int8_t>(a);
+      if (live[a]) work_[tail[a]++] = static_cast<int>(n);
+    }
+  }
+  if (unsettled > 1) return false;
+  while (alive + unsettled > 1) {
+    for (int a = 0; a < arcs; ++a) {
+      if (!live[a]) continue;
+      if (head[a] == tail[a]) {  // the piece ends here
+        live[a] = false;
+        --alive;
+        continue;
       }
-      for (size_t i = 0; i < work_.size() && settled; ++i) {
-        if (i >= kMostFollowed) {
-          settled = false;
-          break;
+      const int at = work_[head[a]++], r0 = at / width_, c0 = at % width_;
+      bool unsettles = false;
+      for (int k = 0; k < 8; ++k) {
+        const int r = r0 + kRound[k][0], c = c0 + kRound[k][1];
+        if (r < 0 || c < 0 || r >= height_ || c >= width_) {
+          unsettles = unsettles || inside;  // the frame, walled for the inside's side
+          continue;
         }
-        const int at = work_[i], r0 = at / width_, c0 = at % width_;
-        for (int k = 0; k < 8; ++k) {
-          const int r = r0 + kRound[k][0], c = c0 + kRound[k][1];
-          if (r < 0 || c < 0 || r >= height_ || c >= width_) {
-            if (inside) settled = false;  // the frame, walled for the inside's side
-            continue;
-          }
-          const size_t n = index(r, c);
-          if (visit_[n] == visit_now_ || !walled(n)) continue;
-          // Another arc's place: the two meet, and may cut the side.
-          if (std::abs(r - row) <= 1 && std::abs(c - column) <= 1) return false;
-          visit_[n] = visit_now_;
-          work_.push_back(static_cast<int>(n));
+        const size_t n = index(r, c);
+        if (!walled(n)) continue;
+        if (visit_[n] == visit_now_) {
+          if (owner_[n] != a) return false;  // two pieces meet
+          continue;
         }
+        if (tail[a] - base[a] >= kMostFollowed) {
+          unsettles = true;
+          continue;
+        }
+        visit_[n] = visit_now_;
+        owner_[n] = static_cast<int8_t>(a);
+        work_[tail[a]++] = static_cast<int>(n);
+      }
+      if (unsettles) {
+        live[a] = false;
+        --alive;
+        if (++unsettled > 1) return false;
       }
     }
-    if (!settled && ++unsettled > 1) return false;
   }
   return true;
 }

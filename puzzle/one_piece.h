@@ -39,6 +39,8 @@ class OnePieceWatch {
   // open. A stamp per cell for those, and one for the cells followed.
   std::vector<uint32_t> pending_, visit_;
   uint32_t pending_now_ = 0, visit_now_ = 0;
+  // Per cell followed, the arc whose piece it is.
+  std::vector<int8_t> owner_;
   std::vector<int> work_;
 };
 
