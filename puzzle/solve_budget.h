@@ -21,7 +21,9 @@ namespace quarnel {
 /// Seconds, as "--solve-seconds" gives them, are converted at the fixed
 /// rate kSolveWorkPerSecond: roughly what one core of an ordinary 2020s x86
 /// machine does in a second (measured on the development machine, see
-/// docs/BENCHMARKS.md), and the same rate everywhere.
+/// docs/BENCHMARKS.md), and the same rate everywhere. The learning search
+/// mostly does more: the passes over the board it finds it need not make
+/// are counted all the same.
 inline constexpr long long kSolveWorkPerSecond = 100'000'000;
 
 /// One budget type for every search over a board: the solver's verdict,
