@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
-#include <tuple>
 #include <utility>
 
 namespace quarnel {
@@ -235,20 +234,16 @@ ClauseRef ClauseSearch::Check(SatCore& core, bool* implied) {
   return conflict;
 }
 
-// The inside is one piece, and so is the outside with the frame's outside.
-// The cells not of the other colour fall into components; a cell of the
-// colour cut off from the rest of its colour (for the outside, from the
-// frame) is a conflict, and undecided cells cut off so take the other
-// colour. Each is explained by the wall of the other colour around the
-// component.
 bool ClauseSearch::StaysOnePiece(bool inside) {
   const bool recheck = inside ? recheck_inside_ : recheck_outside_;
   if (!one_piece_[inside] || recheck) return false;
   const std::vector<Lit>& trail = core_.trail();
+  if (piece_at_[inside] > trail.size()) return false;
   taken_.clear();
   for (size_t i = piece_at_[inside]; i < trail.size(); ++i) {
     const Lit l = trail[i];
-    if (l.var() < cells_ && l.value() != inside) taken_.push_back(CellVar(l.var()));
+    // A cell's variable is its number.
+    if (l.var() < cells_ && l.value() != inside) taken_.push_back(l.var());
   }
   const int8_t wall = inside ? 0 : 1;
   const int8_t* colour = core_.values() + CellVar(0);
@@ -260,6 +255,12 @@ bool ClauseSearch::StaysOnePiece(bool inside) {
   return true;
 }
 
+// The inside is one piece, and so is the outside with the frame's outside.
+// The cells not of the other colour fall into components; a cell of the
+// colour cut off from the rest of its colour (for the outside, from the
+// frame) is a conflict, and undecided cells cut off so take the other
+// colour. Each is explained by the wall of the other colour around the
+// component.
 ClauseRef ClauseSearch::Region(bool inside, bool* implied) {
   one_piece_[inside] = false;
   const int8_t wall = inside ? 0 : 1, member = inside ? 1 : 0;

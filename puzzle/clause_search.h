@@ -123,9 +123,8 @@ class ClauseSearch : private Theory {
   size_t checked_ = 0, first_inside_ = kNone;
   bool recheck_inside_ = false, recheck_outside_ = false;
   // Per colour (1 inside): whether the cells not of the other colour were
-  // one piece, each reaching the frame for the outside, when the trail
-  // held piece_at_ literals; a board with no cell inside counts as one
-  // piece for the inside.
+  // one piece (at most one for the inside, each reaching the frame for the
+  // outside) when the trail held piece_at_ literals.
   bool one_piece_[2] = {false, false};
   size_t piece_at_[2] = {0, 0};
   // Per level, the above as they stood when its decision was made.
