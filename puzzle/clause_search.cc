@@ -5,19 +5,13 @@
 #include <cstdlib>
 #include <utility>
 
+#include "puzzle/stamps.h"
+
 namespace quarnel {
 namespace {
 
 // The most literals the colour rules add for one cut-off component.
 constexpr size_t kMostImpliedLits = 1 << 14;
-
-// A stamp not yet in `marks`; they start again when the count wraps.
-void NextStamp(uint32_t* now, std::vector<uint32_t>* marks) {
-  if (++*now == 0) {
-    std::fill(marks->begin(), marks->end(), 0);
-    *now = 1;
-  }
-}
 
 }  // namespace
 

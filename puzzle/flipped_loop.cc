@@ -2,12 +2,10 @@
 
 #include <cstdint>
 
+#include "puzzle/grid.h"
+
 namespace quarnel {
 namespace {
-
-// The cells round a cell in order, each next to the one before: N, NE, E,
-// SE, S, SW, W, NW.
-constexpr int kRing[8][2] = {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}};
 
 // The most turned loops checked whole: each check passes over the board.
 constexpr int kMostChecks = 4;
@@ -45,7 +43,7 @@ bool FindFlippedLoop(const Board& board, const std::vector<bool>& loop, Verdict*
       }
       const bool old = colour(r, c);
       bool ring[8];
-      for (int i = 0; i < 8; ++i) ring[i] = colour(r + kRing[i][0], c + kRing[i][1]);
+      for (int i = 0; i < 8; ++i) ring[i] = colour(r + kCellsRound[i][0], c + kCellsRound[i][1]);
       // A side neighbour of each colour: the cell joins the one piece and
       // the other keeps a cell next to where it was.
       bool joins = false, kept = false;
@@ -65,7 +63,7 @@ bool FindFlippedLoop(const Board& board, const std::vector<bool>& loop, Verdict*
       bool chessboard = false;
       for (int i = 0; i < 8; i += 2) {
         const int a = i, b = (i + 1) % 8, d = (i + 2) % 8;
-        if (!on_board(r + kRing[b][0], c + kRing[b][1])) continue;
+        if (!on_board(r + kCellsRound[b][0], c + kCellsRound[b][1])) continue;
         chessboard |= ring[a] == old && ring[d] == old && ring[b] != old;
       }
       if (chessboard) continue;

@@ -8,6 +8,12 @@
 
 namespace quarnel {
 
+/// The eight cells round a cell, in turn, each beside the one before, as
+/// (row, column) steps: above, above right, right, below right, below,
+/// below left, left, above left. The four beside it are at the even places.
+inline constexpr int kCellsRound[8][2] = {{-1, 0}, {-1, 1}, {0, 1},  {1, 1},
+                                          {1, 0},  {1, -1}, {0, -1}, {-1, -1}};
+
 /// The geometry of a board, shared by every search, the check of a solution
 /// and the tests: its dots (the corners of cells, row by row, (width + 1)
 /// per row), its edges (numbered as in Board: the horizontal sides row by

@@ -12,12 +12,10 @@ namespace {
 // side it joins form one unbroken arc that holds a side neighbour. Then both
 // regions stay in one piece and no two cells meet only at a corner.
 bool MayFlip(const std::vector<uint8_t>& inside, int width, int height, int r, int c) {
-  static constexpr std::array<std::array<int, 2>, 8> kRing = {
-      {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}}};
   const bool joining = !inside[r * width + c];
   std::array<bool, 8> side{};
   for (int i = 0; i < 8; ++i) {
-    const int rr = r + kRing[i][0], cc = c + kRing[i][1];
+    const int rr = r + kCellsRound[i][0], cc = c + kCellsRound[i][1];
     const bool in = rr >= 0 && rr < height && cc >= 0 && cc < width && inside[rr * width + cc];
     side[i] = in == joining;
   }

@@ -15,10 +15,6 @@
 namespace quarnel {
 namespace {
 
-// Boards up to this many cells get the learning search alone: it settles
-// them soon enough.
-constexpr long long kOpenBoardCells = 10000;
-
 // Larger boards first get what settles "several" at once: two small loops,
 // or one loop and a cell of it turned. The loop comes from the caller, from
 // the clues' window (half the budget at most) or from the learning search.
@@ -104,7 +100,9 @@ Verdict Solve(const Board& board, const SolveBudget& budget, const std::vector<b
     return SolveDepthFirst(board, budget, known);
   }
   if (known != nullptr && static_cast<long long>(known->size()) != board.EdgeCount()) known = nullptr;
-  if (static_cast<long long>(board.width) * board.height > kOpenBoardCells)
+  // Boards up to kLeanCells get the learning search alone: it settles them
+  // soon enough.
+  if (static_cast<long long>(board.width) * board.height > ClauseSearch::kLeanCells)
     return SolveLarge(board, budget, known);
   ClauseSearch search(board, budget, known);
   while (!search.Advance(1 << 16)) {

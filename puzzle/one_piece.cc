@@ -1,7 +1,9 @@
 #include "puzzle/one_piece.h"
 
-#include <algorithm>
 #include <cstdlib>
+
+#include "puzzle/grid.h"
+#include "puzzle/stamps.h"
 
 namespace quarnel {
 namespace {
@@ -9,18 +11,6 @@ namespace {
 // The most walled cells followed round one taken cell before the answer
 // is left to a look at the whole board.
 constexpr size_t kMostFollowed = 256;
-
-// The eight cells round a cell, in turn: the four beside it at the even
-// places, each between two corners.
-constexpr int kRound[8][2] = {{-1, 0}, {-1, 1}, {0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}};
-
-// A stamp not yet in `marks`; they start again when the count wraps.
-void NextStamp(uint32_t* now, std::vector<uint32_t>* marks) {
-  if (++*now == 0) {
-    std::fill(marks->begin(), marks->end(), 0);
-    *now = 1;
-  }
-}
 
 }  // namespace
 
@@ -44,7 +34,7 @@ bool OnePieceWatch::Stays(const int8_t* colour, int8_t wall, const std::vector<i
     // the outside's side, all of it one piece; walled for the inside's).
     int kind[8];
     for (int k = 0; k < 8; ++k) {
-      const int r = row + kRound[k][0], c = column + kRound[k][1];
+      const int r = row + kCellsRound[k][0], c = column + kCellsRound[k][1];
       if (r < 0 || c < 0 || r >= height_ || c >= width_) {
         kind[k] = inside ? 0 : 2;
       } else {
@@ -103,7 +93,7 @@ bool OnePieceWatch::WallsApart(int cell, const int* kind, const int8_t* colour, 
     if (kind[k] != 0) continue;
     if (kind[(k + 7) % 8] != 0) ++arcs;
     arc_of[k] = arcs - 1;
-    const int r = row + kRound[k][0], c = column + kRound[k][1];
+    const int r = row + kCellsRound[k][0], c = column + kCellsRound[k][1];
     if (r < 0 || c < 0 || r >= height_ || c >= width_) framed[arcs - 1] = true;
   }
   auto index = [&](int r, int c) {
@@ -132,7 +122,7 @@ bool OnePieceWatch::WallsApart(int cell, const int* kind, const int8_t* colour, 
     live[a] = !framed[a];
     ++(live[a] ? alive : unsettled);
     for (int k = 0; k < 8; ++k) {
-      const int r = row + kRound[k][0], c = column + kRound[k][1];
+      const int r = row + kCellsRound[k][0], c = column + kCellsRound[k][1];
       if (arc_of[k] != a || r < 0 || c < 0 || r >= height_ || c >= width_) continue;
       const size_t n = index(r, c);
       visit_[n] = visit_now_;
@@ -152,7 +142,7 @@ bool OnePieceWatch::WallsApart(int cell, const int* kind, const int8_t* colour, 
       const int at = work_[head[a]++], r0 = at / width_, c0 = at % width_;
       bool unsettles = false;
       for (int k = 0; k < 8; ++k) {
-        const int r = r0 + kRound[k][0], c = c0 + kRound[k][1];
+        const int r = r0 + kCellsRound[k][0], c = c0 + kCellsRound[k][1];
         if (r < 0 || c < 0 || r >= height_ || c >= width_) {
           unsettles = unsettles || inside;  // the frame, walled for the inside's side
           continue;
@@ -195,7 +185,7 @@ bool IsOnePiece(int width, int height, const int8_t* colour, int8_t wall) {
     for (size_t i = 0; i < queue.size(); ++i) {
       const int row = queue[i] / width, column = queue[i] % width;
       for (int k = 0; k < 8; k += 2) {
-        const int r = row + kRound[k][0], c = column + kRound[k][1];
+        const int r = row + kCellsRound[k][0], c = column + kCellsRound[k][1];
         if (r < 0 || c < 0 || r >= height || c >= width) {
           grounded = true;
           continue;
