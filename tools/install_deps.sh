@@ -36,9 +36,11 @@ packages=(
   # under 32-bit Wine where the machine executes 32-bit code, and its 64-bit
   # twin under 64-bit Wine everywhere else.
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest python3
-  wine wine32:i386 wine64
+  wine wine64
   xvfb xdotool imagemagick icoutils fonts-noto-cjk locales
 )
+# 32-bit Wine, installed on its own: see below.
+wine32_packages=(wine32:i386)
 
 sudo=()
 if [ "$(id -u)" != 0 ]; then sudo=(sudo); fi
@@ -46,10 +48,34 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
-"${sudo[@]}" apt-get update -qq
+# A mirror caught in the middle of a sync serves an index that does not
+# match its release file, and apt-get update then fails for that index
+# alone. Try again a little later; if it still fails, go on with the
+# indexes that did arrive: what is missing shows as a failed install below.
+for attempt in 1 2 3; do
+  if "${sudo[@]}" apt-get update -qq; then break; fi
+  if [ "$attempt" = 3 ]; then
+    echo "install_deps.sh: WARNING: apt-get update failed three times; going on with the package indexes it did fetch" >&2
+  else
+    sleep 20
+  fi
+done
 # Another package run on the machine may hold the lock for a while.
-"${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
-  "${packages[@]}" >/dev/null
+apt_install() {
+  "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
+    --no-remove "$@" >/dev/null
+}
+apt_install "${packages[@]}"
+# 32-bit Wine needs its i386 libraries at exactly the versions of the
+# 64-bit ones, so an i386 index missing after a failed update (the security
+# updates' are the ones that move) makes it uninstallable while all else
+# installs. The Windows suite then tests the shipped program's 64-bit twin
+# under 64-bit Wine, as on machines that cannot execute 32-bit code, and
+# says so at its start and end; say here why.
+if ! apt_install "${wine32_packages[@]}"; then
+  echo "install_deps.sh: WARNING: 32-bit Wine could not be installed (see apt-get above);" \
+    "the Windows suite will test the 64-bit build under 64-bit Wine" >&2
+fi
 # Wine takes its ANSI code page, 932 for Japanese, from the locale; Hindi
 # has none, which gives the 65001 of Windows' UTF-8 option.
 if ! locale -a | grep -qix 'ja_JP.utf8'; then
