@@ -805,11 +805,31 @@ function boardsShown() {
     [...board.querySelectorAll('td.edge, td.side')].map((td) => (td.classList.contains('on') ? '-' : td.classList.contains('x') ? 'x' : '.')).join('')).join('\n');
 }
 
-// Reloads the page once what it stored has had time to reach the browser
-// (a page stores in the background; a reload at once may come first).
+// Reloads the page once what it stored has reached the browser. A page's
+// localStorage writes travel to the browser process on their own, and on a
+// busy machine a reload can read the storage from before the last of them,
+// even after a pause. So the storage the page starts with is read before
+// its script runs, and the tab is reloaded again, a little later each time,
+// until that is what the page had stored.
+const tabsWatched = new WeakSet();
+function storageNow() {
+  const entries = [];
+  for (let k = 0; k < localStorage.length; ++k) entries.push([localStorage.key(k), localStorage.getItem(localStorage.key(k))]);
+  return JSON.stringify(entries.sort());
+}
 async function reload(tab) {
-  await tab.waitForTimeout(300);
-  await tab.reload();
+  if (!tabsWatched.has(tab)) {
+    tabsWatched.add(tab);
+    await tab.addInitScript(`window.storageAtStart = (${storageNow})();`);
+  }
+  const stored = await tab.evaluate(storageNow);
+  for (let attempt = 1; attempt <= 5; ++attempt) {
+    await tab.waitForTimeout(300 * attempt);
+    await tab.reload();
+    if ((await tab.evaluate(() => window.storageAtStart)) === stored) return;
+    console.log(`reload ${attempt}: the page started with its storage from before its last writes`);
+  }
+  fail('five reloads, and the page never started with the storage it had stored');
 }
 
 // Runs in the page: the sides drawn on stage n's grid, by number.
