@@ -36,11 +36,10 @@ packages=(
   # under 32-bit Wine where the machine executes 32-bit code, and its 64-bit
   # twin under 64-bit Wine everywhere else.
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest python3
+  # (and 32-bit Wine, wine32:i386, installed on its own below)
   wine wine64
   xvfb xdotool imagemagick icoutils fonts-noto-cjk locales
 )
-# 32-bit Wine, installed on its own: see below.
-wine32_packages=(wine32:i386)
 
 sudo=()
 if [ "$(id -u)" != 0 ]; then sudo=(sudo); fi
@@ -72,7 +71,7 @@ apt_install "${packages[@]}"
 # installs. The Windows suite then tests the shipped program's 64-bit twin
 # under 64-bit Wine, as on machines that cannot execute 32-bit code, and
 # says so at its start and end; say here why.
-if ! apt_install "${wine32_packages[@]}"; then
+if ! apt_install wine32:i386; then
   echo "install_deps.sh: WARNING: 32-bit Wine could not be installed (see apt-get above);" \
     "the Windows suite will test the 64-bit build under 64-bit Wine" >&2
 fi
